@@ -1,0 +1,9 @@
+// The application object: starts the framework and runs the main window.
+#pragma once
+
+#include "platform/window.h"
+
+class CMainApp : public CWinApp {
+ public:
+  BOOL InitInstance() override;
+};

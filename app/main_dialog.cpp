@@ -1,0 +1,84 @@
+// The main window's life: construction, initialisation, painting, teardown.
+#include "app/main_dialog.h"
+
+#include "resources/resource.h"
+
+BEGIN_MESSAGE_MAP(CMainDialog, CDialog)
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_BN_CLICKED(IDC_REFRESH, RefreshProcessList)
+ON_NOTIFY(LVN_COLUMNCLICK, IDC_PROCESS_LIST, OnColumnClick)
+ON_NOTIFY(NM_RCLICK, IDC_PROCESS_LIST, OnListRightClick)
+ON_COMMAND(ID_APP_EXIT, OnExit)
+ON_COMMAND(ID_PROCESS_DUMP, OnCreateMiniDump)
+ON_COMMAND(ID_PROCESS_NEW, OnNewProcess)
+ON_COMMAND(ID_PROCESS_END, OnEndProcess)
+ON_COMMAND(ID_HELP_ABOUT, OnAbout)
+ON_COMMAND(ID_PROCESS_REFRESH, RefreshProcessList)
+ON_WM_SYSCOMMAND()
+END_MESSAGE_MAP()
+
+CMainDialog::CMainDialog(CWnd* parent)
+    : CDialog(IDD_MAIN, parent),
+      m_hIcon(AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : nullptr),
+      m_sortAscending(true) {}
+
+CMainDialog::~CMainDialog() {
+  DisableDebugPrivilege();
+}
+
+void CMainDialog::DoDataExchange(CDataExchange* exchange) {
+  CDialog::DoDataExchange(exchange);
+  m_toolTip.Create(&m_processList, 0);
+  m_toolTip.AddTool(GetDlgItem(IDC_PROCESS_LIST), "Right click for context menu");
+  DDX_Control(exchange, IDC_PROCESS_LIST, m_processList);
+  PrepareProcessList();
+  FillProcessList();
+  DDX_Control(exchange, IDC_OUTPUT, m_output);
+  m_output.SetWindowText("Output....\r\n");
+}
+
+BOOL CMainDialog::OnInitDialog() {
+  CDialog::OnInitDialog();
+
+  if (HMENU systemMenu = GetSystemMenu(FALSE)) {
+    CString aboutItem;
+    aboutItem.LoadString(IDS_ABOUTBOX);
+    if (!aboutItem.IsEmpty()) {
+      CMenu menu = CMenu::FromHandle(systemMenu);
+      menu.AppendMenu(MF_SEPARATOR);
+      menu.AppendMenu(MF_STRING, IDM_ABOUTBOX, aboutItem);
+    }
+  }
+
+  SetIcon(m_hIcon, TRUE);
+  SetIcon(m_hIcon, FALSE);
+
+  EnableDebugPrivilege();
+  return TRUE;
+}
+
+POINT MinimizedIconPosition(const RECT& client, int iconWidth, int iconHeight) {
+  const int clientWidth = client.right - client.left;
+  const int clientHeight = client.bottom - client.top;
+  return POINT{(clientWidth - iconWidth + 1) / 2, (clientHeight - iconHeight + 1) / 2};
+}
+
+void CMainDialog::OnPaint() {
+  if (!IsIconic()) {
+    CDialog::OnPaint();
+    return;
+  }
+  CPaintDC dc(this);
+  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+  const int iconWidth = ui::SystemMetric(SM_CXICON);
+  const int iconHeight = ui::SystemMetric(SM_CYICON);
+  RECT client;
+  GetClientRect(&client);
+  const POINT at = MinimizedIconPosition(client, iconWidth, iconHeight);
+  dc.DrawIcon(at.x, at.y, m_hIcon);
+}
+
+HCURSOR CMainDialog::OnQueryDragIcon() {
+  return static_cast<HCURSOR>(m_hIcon);
+}

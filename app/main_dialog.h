@@ -1,0 +1,67 @@
+// The main window: the process list, the log panel and every command.
+#pragma once
+
+#include "platform/window.h"
+
+class CMainDialog : public CDialog {
+ public:
+  explicit CMainDialog(CWnd* parent = nullptr);
+  ~CMainDialog() override;
+
+  DECLARE_MESSAGE_MAP()
+
+ protected:
+  void DoDataExchange(CDataExchange* exchange) override;
+  BOOL OnInitDialog() override;
+
+ public:
+  // The log panel.
+  void AppendOutput(const CString& text);
+  void ReportSystemError(DWORD code);
+
+  // The process list.
+  void PrepareProcessList();
+  void FillProcessList();
+  void AddProcessById(DWORD processId);
+  void RefreshProcessList();
+  // The selected row, or -1 when no row is selected.
+  int SelectedRow() const;
+
+  // Commands.
+  void OnCreateMiniDump();
+  void WriteMiniDump(DWORD processId, CString name);
+  void OnEndProcess();
+  void OnNewProcess();
+  void OnExit();
+  void OnAbout();
+  void OnColumnClick(NMHDR* notification, LRESULT* result);
+  void OnListRightClick(NMHDR* notification, LRESULT* result);
+
+  // The window itself.
+  void OnPaint();
+  HCURSOR OnQueryDragIcon();
+  void OnSysCommand(UINT command, LPARAM lParam);
+
+  // Debug privilege, enabled at start and given up at teardown.
+  void EnableDebugPrivilege();
+  void DisableDebugPrivilege();
+
+  CListCtrl& ProcessList() { return m_processList; }
+  CRichEditCtrl& Output() { return m_output; }
+  CToolTipCtrl& ToolTip() { return m_toolTip; }
+  HICON Icon() const { return m_hIcon; }
+  bool SortAscending() const { return m_sortAscending; }
+
+ private:
+  void ShowNoSelectionMessage() const;
+
+  HICON m_hIcon;
+  bool m_sortAscending;
+  CToolTipCtrl m_toolTip;
+  CListCtrl m_processList;
+  CRichEditCtrl m_output;
+};
+
+// Where a minimized window draws its icon: centred in the client area,
+// rounding half a pixel up.
+POINT MinimizedIconPosition(const RECT& client, int iconWidth, int iconHeight);

@@ -1,0 +1,65 @@
+// The system services Vellorn's logic uses: kernel32, advapi32, psapi (by
+// name at run time), dbghelp and shell32.
+//
+// Every call of the program's logic goes through these plain functions. The
+// program links the real forwarders (system_win32.cpp); the tests link a spy
+// that records each call and can make any call fail with a chosen result and
+// last-error value (tests/support/fake_system.cpp). Same signatures as the
+// Win32 functions they stand for.
+#pragma once
+
+#include <windows.h>
+
+#include <dbghelp.h>
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+namespace sys {
+
+// Processes
+HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId);
+BOOL TerminateProcess(HANDLE process, UINT exitCode);
+BOOL CloseHandle(HANDLE handle);
+HANDLE GetCurrentProcess();
+
+// Access token and privileges
+BOOL OpenProcessToken(HANDLE process, DWORD access, PHANDLE token);
+BOOL LookupPrivilegeValueA(LPCSTR systemName, LPCSTR name, PLUID luid);
+BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState,
+                           DWORD bufferLength, PTOKEN_PRIVILEGES previousState,
+                           PDWORD returnLength);
+
+// Platform version and libraries looked up by name
+DWORD GetVersion();
+HMODULE LoadLibraryA(LPCSTR name);
+HMODULE GetModuleHandleA(LPCSTR name);
+FARPROC GetProcAddress(HMODULE module, LPCSTR name);
+BOOL FreeLibrary(HMODULE module);
+
+// Folders and files
+DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
+BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
+UINT GetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR buffer);
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD attributes, HANDLE templateFile);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped);
+BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
+BOOL MoveFileA(LPCSTR from, LPCSTR to);
+BOOL DeleteFileA(LPCSTR path);
+
+// Error codes and their texts
+DWORD GetLastError();
+DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer,
+                     DWORD size, va_list* arguments);
+HLOCAL LocalFree(HLOCAL memory);
+
+// The debug-help library's dump writer
+BOOL MiniDumpWriteDump(HANDLE process, DWORD processId, HANDLE file, MINIDUMP_TYPE type,
+                       PMINIDUMP_EXCEPTION_INFORMATION exception,
+                       PMINIDUMP_USER_STREAM_INFORMATION userStreams,
+                       PMINIDUMP_CALLBACK_INFORMATION callback);
+
+// The shell's program launcher
+BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info);
+
+}  // namespace sys

@@ -1,0 +1,100 @@
+// The real system services: each function forwards to the Win32 call of the
+// same name. Linked into vellorn.exe and the tests that run on the real system.
+#include "platform/system.h"
+
+namespace sys {
+
+HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) {
+  return ::OpenProcess(access, inherit, processId);
+}
+BOOL TerminateProcess(HANDLE process, UINT exitCode) {
+  return ::TerminateProcess(process, exitCode);
+}
+BOOL CloseHandle(HANDLE handle) {
+  return ::CloseHandle(handle);
+}
+HANDLE GetCurrentProcess() {
+  return ::GetCurrentProcess();
+}
+
+BOOL OpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
+  return ::OpenProcessToken(process, access, token);
+}
+BOOL LookupPrivilegeValueA(LPCSTR systemName, LPCSTR name, PLUID luid) {
+  return ::LookupPrivilegeValueA(systemName, name, luid);
+}
+BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState,
+                           DWORD bufferLength, PTOKEN_PRIVILEGES previousState,
+                           PDWORD returnLength) {
+  return ::AdjustTokenPrivileges(token, disableAll, newState, bufferLength, previousState,
+                                 returnLength);
+}
+
+DWORD GetVersion() {
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)
+#endif
+  return ::GetVersion();
+}
+HMODULE LoadLibraryA(LPCSTR name) {
+  return ::LoadLibraryA(name);
+}
+HMODULE GetModuleHandleA(LPCSTR name) {
+  return ::GetModuleHandleA(name);
+}
+FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
+  return ::GetProcAddress(module, name);
+}
+BOOL FreeLibrary(HMODULE module) {
+  return ::FreeLibrary(module);
+}
+
+DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
+  return ::GetCurrentDirectoryA(size, buffer);
+}
+BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security) {
+  return ::CreateDirectoryA(path, security);
+}
+UINT GetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR buffer) {
+  return ::GetTempFileNameA(folder, prefix, unique, buffer);
+}
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD attributes, HANDLE templateFile) {
+  return ::CreateFileA(path, access, share, security, disposition, attributes, templateFile);
+}
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped) {
+  return ::ReadFile(file, buffer, size, read, overlapped);
+}
+BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
+  return ::GetFileSizeEx(file, size);
+}
+BOOL MoveFileA(LPCSTR from, LPCSTR to) {
+  return ::MoveFileA(from, to);
+}
+BOOL DeleteFileA(LPCSTR path) {
+  return ::DeleteFileA(path);
+}
+
+DWORD GetLastError() {
+  return ::GetLastError();
+}
+DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer,
+                     DWORD size, va_list* arguments) {
+  return ::FormatMessageA(flags, source, messageId, languageId, buffer, size, arguments);
+}
+HLOCAL LocalFree(HLOCAL memory) {
+  return ::LocalFree(memory);
+}
+
+BOOL MiniDumpWriteDump(HANDLE process, DWORD processId, HANDLE file, MINIDUMP_TYPE type,
+                       PMINIDUMP_EXCEPTION_INFORMATION exception,
+                       PMINIDUMP_USER_STREAM_INFORMATION userStreams,
+                       PMINIDUMP_CALLBACK_INFORMATION callback) {
+  return ::MiniDumpWriteDump(process, processId, file, type, exception, userStreams, callback);
+}
+
+BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info) {
+  return ::ShellExecuteExA(info);
+}
+
+}  // namespace sys

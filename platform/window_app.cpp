@@ -1,0 +1,96 @@
+// The application object and the framework's global helpers.
+#include "platform/window.h"
+
+namespace {
+CWinApp* g_application = nullptr;
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
+ON_COMMAND(ID_HELP, OnHelp)
+END_MESSAGE_MAP()
+
+CWinApp::CWinApp() {
+  g_application = this;
+}
+
+CWinApp::~CWinApp() {
+  if (m_richEdit) ::FreeLibrary(m_richEdit);
+  if (g_application == this) g_application = nullptr;
+}
+
+BOOL CWinApp::InitInstance() {
+  return TRUE;
+}
+
+// Nothing is stored under the key, so there is nothing to open or create.
+void CWinApp::SetRegistryKey(const char*) {}
+
+HICON CWinApp::LoadIcon(UINT id) const {
+  return ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id));
+}
+
+CWinApp* AfxGetApp() {
+  return g_application;
+}
+
+HINSTANCE AfxGetInstanceHandle() {
+  return ::GetModuleHandleA(nullptr);
+}
+
+void AfxInitCommonControls() {
+  ::InitCommonControls();
+}
+
+BOOL AfxInitRichEdit() {
+  CWinApp* app = AfxGetApp();
+  if (app == nullptr) return FALSE;
+  if (app->m_richEdit == nullptr) app->m_richEdit = ::LoadLibraryA("RICHED20.DLL");
+  return app->m_richEdit != nullptr;
+}
+
+// Vellorn hosts no controls that need a container.
+void AfxEnableControlContainer() {}
+
+namespace ui {
+
+ModalSeam& Modal() {
+  static ModalSeam seam;
+  return seam;
+}
+
+int SystemMetric(int index) {
+  return ::GetSystemMetrics(index);
+}
+
+POINT CursorPos() {
+  POINT point{};
+  if (Modal().getCursorPos) {
+    Modal().getCursorPos(&point);
+  } else {
+    ::GetCursorPos(&point);
+  }
+  return point;
+}
+
+void PumpMessages() {
+  MSG message;
+  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+}
+
+CString ProgramName() {
+  char path[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  const char* name = path;
+  for (const char* c = path; *c; ++c) {
+    if (*c == '\\' || *c == '/') name = c + 1;
+  }
+  CString result(name);
+  const std::string& text = result.str();
+  const size_t dot = text.rfind('.');
+  return dot == std::string::npos ? result : CString(text.substr(0, dot));
+}
+
+}  // namespace ui

@@ -1,0 +1,263 @@
+// Command tables, windows and dialogs: how a message reaches its handler.
+#include "platform/window.h"
+
+// ---------------------------------------------------------------------------
+// Command tables
+
+const MessageMap* CCmdTarget::GetThisMessageMap() {
+  static const MessageMapEntry entries[] = {{0, 0, 0, nullptr}};
+  static const MessageMap map = {nullptr, entries};
+  return &map;
+}
+
+const MessageMap* CCmdTarget::GetMessageMap() const {
+  return GetThisMessageMap();
+}
+
+const MessageMapEntry* CCmdTarget::FindEntry(UINT message, UINT code, UINT id) const {
+  for (const MessageMap* map = GetMessageMap(); map != nullptr;
+       map = map->base ? map->base() : nullptr) {
+    for (const MessageMapEntry* entry = map->entries; entry->message != 0; ++entry) {
+      if (entry->message == message && entry->code == code && entry->id == id) return entry;
+    }
+  }
+  return nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Windows
+
+HWND CWnd::GetDlgItem(int id) const {
+  return ::GetDlgItem(m_hWnd, id);
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
+  return ::SendMessageA(m_hWnd, message, wParam, lParam);
+}
+
+BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
+  return ::PostMessageA(m_hWnd, message, wParam, lParam);
+}
+
+void CWnd::GetWindowText(CString& text) const {
+  const int length = ::GetWindowTextLengthA(m_hWnd);
+  std::string buffer(static_cast<size_t>(length) + 1, '\0');
+  const int copied = ::GetWindowTextA(m_hWnd, &buffer[0], length + 1);
+  buffer.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  text = CString(buffer);
+}
+
+void CWnd::SetWindowText(const char* text) {
+  ::SetWindowTextA(m_hWnd, text);
+}
+
+int CWnd::MessageBox(const char* text, const char* caption, UINT type) const {
+  const CString shownCaption = caption ? CString(caption) : ui::ProgramName();
+  if (ui::Modal().messageBox) return ui::Modal().messageBox(m_hWnd, text, shownCaption, type);
+  return ::MessageBoxA(m_hWnd, text, shownCaption, type);
+}
+
+BOOL CWnd::EnableToolTips(BOOL enable) {
+  const BOOL previous = m_toolTipsEnabled;
+  m_toolTipsEnabled = enable != FALSE;
+  return previous;
+}
+
+HMENU CWnd::GetSystemMenu(BOOL revert) const {
+  return ::GetSystemMenu(m_hWnd, revert);
+}
+
+HICON CWnd::SetIcon(HICON icon, BOOL big) {
+  return reinterpret_cast<HICON>(
+      SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+}
+
+BOOL CWnd::IsIconic() const {
+  return ::IsIconic(m_hWnd);
+}
+
+void CWnd::GetClientRect(RECT* rect) const {
+  ::GetClientRect(m_hWnd, rect);
+}
+
+BOOL CWnd::DestroyWindow() {
+  if (m_hWnd == nullptr) return FALSE;
+  const BOOL destroyed = ::DestroyWindow(m_hWnd);
+  if (destroyed) m_hWnd = nullptr;
+  return destroyed;
+}
+
+BOOL CWnd::ShowWindow(int command) {
+  return ::ShowWindow(m_hWnd, command);
+}
+
+void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
+  // Bound once; later exchanges find the control already bound.
+  if (control.m_hWnd == nullptr) control.Attach(exchange->m_pDlgWnd->GetDlgItem(id));
+}
+
+// ---------------------------------------------------------------------------
+// Dialogs
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+END_MESSAGE_MAP()
+
+CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_parent(parent) {}
+
+CDialog::~CDialog() {
+  if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) {
+    // The object is going: no message may reach it while the window goes.
+    ::SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
+    ::DestroyWindow(m_hWnd);
+  }
+  m_hWnd = nullptr;
+}
+
+INT_PTR CDialog::DoModal() {
+  const HWND owner = m_parent ? m_parent->m_hWnd : nullptr;
+  m_ended = false;
+  m_result = -1;
+  const HWND hwnd =
+      ::CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_templateId), owner,
+                           &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  if (hwnd == nullptr) return -1;
+
+  const bool disableOwner = owner != nullptr && ::IsWindowEnabled(owner);
+  if (disableOwner) ::EnableWindow(owner, FALSE);
+
+  // The modal run ends when the dialog ends itself or its window is destroyed.
+  MSG message;
+  while (!m_ended && ::IsWindow(hwnd)) {
+    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0) {
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (got == -1) break;
+    if (!::IsDialogMessageA(hwnd, &message)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageA(&message);
+    }
+  }
+
+  if (disableOwner) {
+    ::EnableWindow(owner, TRUE);
+    ::SetActiveWindow(owner);
+  }
+  if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+  return m_result;
+}
+
+BOOL CDialog::Create(CWnd* parent) {
+  m_parent = parent;
+  m_ended = false;
+  const HWND owner = parent ? parent->m_hWnd : nullptr;
+  return ::CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_templateId), owner,
+                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void CDialog::EndDialog(int result) {
+  m_result = result;
+  m_ended = true;
+  if (m_hWnd != nullptr) {
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    // Wakes the modal run so that it sees the end.
+    ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+  }
+}
+
+BOOL CDialog::UpdateData(BOOL saveAndValidate) {
+  CDataExchange exchange(this, saveAndValidate);
+  DoDataExchange(&exchange);
+  return TRUE;
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+BOOL CDialog::OnInitDialog() {
+  UpdateData(FALSE);
+  return TRUE;
+}
+
+void CDialog::OnOK() {
+  if (!UpdateData(TRUE)) return;
+  EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() {
+  EndDialog(IDCANCEL);
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  CDialog* self = nullptr;
+  if (message == WM_INITDIALOG) {
+    self = reinterpret_cast<CDialog*>(lParam);
+    ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    self->m_hWnd = hwnd;
+  } else {
+    self = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+  }
+  // Messages before WM_INITDIALOG (WM_SETFONT) take default handling.
+  if (self == nullptr) return FALSE;
+
+  const INT_PTR result = self->Dispatch(message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+    self->m_hWnd = nullptr;
+  }
+  return result;
+}
+
+INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+  m_defaultRequested = false;
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnInitDialog();
+
+    case WM_COMMAND: {
+      const UINT id = LOWORD(wParam);
+      const UINT code = HIWORD(wParam);
+      if (const MessageMapEntry* entry = FindEntry(WM_COMMAND, code, id)) {
+        entry->invoke(this, wParam, lParam);
+        return m_defaultRequested ? FALSE : TRUE;
+      }
+      // Commands the window does not take go on to the application's table.
+      if (CWinApp* app = AfxGetApp()) {
+        if (const MessageMapEntry* entry = app->FindEntry(WM_COMMAND, code, id)) {
+          entry->invoke(app, wParam, lParam);
+          return TRUE;
+        }
+      }
+      if (id == IDOK) {
+        OnOK();
+        return TRUE;
+      }
+      if (id == IDCANCEL) {
+        OnCancel();
+        return TRUE;
+      }
+      return FALSE;
+    }
+
+    case WM_NOTIFY: {
+      const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+      const MessageMapEntry* entry =
+          FindEntry(WM_NOTIFY, header->code, static_cast<UINT>(header->idFrom));
+      if (entry == nullptr) return FALSE;
+      const LRESULT result = entry->invoke(this, wParam, lParam);
+      if (m_defaultRequested) return FALSE;
+      ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+      return TRUE;
+    }
+
+    default: {
+      const MessageMapEntry* entry = FindEntry(message, 0, 0);
+      if (entry == nullptr) return FALSE;
+      const LRESULT result = entry->invoke(this, wParam, lParam);
+      if (m_defaultRequested) return FALSE;
+      // These few answer through the dialog procedure's own result.
+      if (message == WM_QUERYDRAGICON) return static_cast<INT_PTR>(result);
+      return TRUE;
+    }
+  }
+}

@@ -1,0 +1,9 @@
+// The program's entry point: the application object's start-up is the program.
+#include "platform/window.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  CWinApp* app = AfxGetApp();
+  if (app == nullptr) return 1;
+  app->InitInstance();
+  return 0;
+}

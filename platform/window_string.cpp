@@ -1,0 +1,44 @@
+// CString: formatting, resource strings and the case-insensitive comparison.
+#include "platform/window.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+void CString::Format(const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  va_list copy;
+  va_copy(copy, arguments);
+  const int length = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  if (length < 0) {
+    m_text.clear();
+  } else {
+    m_text.assign(static_cast<size_t>(length) + 1, '\0');
+    std::vsnprintf(&m_text[0], m_text.size(), format, arguments);
+    m_text.resize(static_cast<size_t>(length));
+  }
+  va_end(arguments);
+}
+
+BOOL CString::LoadString(UINT id) {
+  char buffer[1024];
+  const int copied = ::LoadStringA(AfxGetInstanceHandle(), id, buffer, sizeof(buffer));
+  m_text.assign(buffer, copied > 0 ? static_cast<size_t>(copied) : 0);
+  return !m_text.empty();
+}
+
+namespace {
+unsigned char FoldAsciiLetter(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+}  // namespace
+
+int CString::CompareNoCase(const char* other) const {
+  const unsigned char* a = reinterpret_cast<const unsigned char*>(m_text.c_str());
+  const unsigned char* b = reinterpret_cast<const unsigned char*>(other ? other : "");
+  for (;; ++a, ++b) {
+    const int difference = FoldAsciiLetter(*a) - FoldAsciiLetter(*b);
+    if (difference != 0 || *a == 0) return difference;
+  }
+}

@@ -1,0 +1,6 @@
+// Column sort.
+#include "app/main_dialog.h"
+
+void CMainDialog::OnColumnClick(NMHDR*, LRESULT* result) {
+  *result = 0;
+}

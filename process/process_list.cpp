@@ -1,0 +1,139 @@
+// Filling the process list from the platform's process enumeration.
+#include "app/main_dialog.h"
+
+#include "platform/handles.h"
+#include "process/process_list.h"
+#include "process/process_status_api.h"
+
+#include <cstring>
+
+int g_nextRow = 0;
+
+namespace {
+
+using CreateToolhelp32SnapshotFunction = HANDLE(WINAPI*)(DWORD flags, DWORD processId);
+using Process32Function = BOOL(WINAPI*)(HANDLE snapshot, PROCESSENTRY32* entry);
+
+constexpr DWORD kMaxProcessIds = 1024;
+constexpr const char* kLoadError = "Load Error!";
+constexpr const char* kNoWalkingApi = "Could not load process walking API.";
+
+BYTE MajorVersion(DWORD version) {
+  return LOBYTE(LOWORD(version));
+}
+BYTE MinorVersion(DWORD version) {
+  return HIBYTE(LOWORD(version));
+}
+
+CString Decimal(DWORD value) {
+  CString text;
+  text.Format("%d", static_cast<int>(value));
+  return text;
+}
+
+template <typename Function>
+Function EntryPoint(HMODULE module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(sys::GetProcAddress(module, name)));
+}
+
+}  // namespace
+
+void CMainDialog::PrepareProcessList() {
+  m_processList.SetExtendedStyle(m_processList.GetExtendedStyle() | LVS_EX_FULLROWSELECT);
+  m_processList.InsertColumn(0, "ID", LVCFMT_LEFT, 50, -1);
+  m_processList.InsertColumn(1, "Name", LVCFMT_LEFT, 180, -1);
+  if (MajorVersion(sys::GetVersion()) != 4) {
+    m_processList.InsertColumn(2, "Threads", LVCFMT_LEFT, 70, -1);
+  }
+}
+
+void CMainDialog::FillProcessList() {
+  m_processList.EnableToolTips(TRUE);
+
+  const DWORD version = sys::GetVersion();
+  if (MajorVersion(version) == 4 && MinorVersion(version) == 0) {
+    // Process-status path.
+    const LoadedLibrary psapi(LoadProcessStatusApi());
+    if (!psapi) {
+      MessageBox(kLoadError, kNoWalkingApi, MB_OK);
+      return;
+    }
+    DWORD ids[kMaxProcessIds];
+    DWORD bytesFilled = 0;
+    if (!g_EnumProcesses(ids, sizeof(ids), &bytesFilled)) return;
+    const DWORD count = bytesFilled / sizeof(DWORD);
+    for (DWORD i = 0; i < count && i < kMaxProcessIds; ++i) AddProcessById(ids[i]);
+    return;
+  }
+
+  // Snapshot path: the kernel module is already loaded and only looked up.
+  const HMODULE kernel = sys::GetModuleHandleA("KERNEL32.DLL");
+  if (kernel == nullptr) {
+    MessageBox(kLoadError, kNoWalkingApi, MB_OK);
+    return;
+  }
+  const auto createSnapshot =
+      EntryPoint<CreateToolhelp32SnapshotFunction>(kernel, "CreateToolhelp32Snapshot");
+  const auto firstProcess = EntryPoint<Process32Function>(kernel, "Process32First");
+  const auto nextProcess = EntryPoint<Process32Function>(kernel, "Process32Next");
+  if (!createSnapshot || !firstProcess || !nextProcess) {
+    MessageBox(kLoadError, kNoWalkingApi, MB_OK);
+    return;
+  }
+
+  const SnapshotHandle snapshot(createSnapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) {
+    MessageBox(kLoadError, "Could not get Toolhelp32Snapshot.", MB_OK);
+    return;
+  }
+
+  PROCESSENTRY32 entry;
+  std::memset(&entry, 0, sizeof(entry));
+  entry.dwSize = sizeof(PROCESSENTRY32);
+  if (!firstProcess(snapshot.get(), &entry)) {
+    const DWORD error = sys::GetLastError();
+    CString caption;
+    caption.Format("Error calling Process32First: %i", static_cast<int>(error));
+    MessageBox("Error", caption, MB_OK);
+    return;
+  }
+
+  do {
+    if (entry.th32ProcessID == 0) continue;
+    m_processList.InsertItem(g_nextRow, Decimal(entry.th32ProcessID));
+    m_processList.SetItemText(g_nextRow, 1, entry.szExeFile);
+    m_processList.SetItem(g_nextRow, 0, LVIF_PARAM, nullptr, 0, 0, 0,
+                          static_cast<LPARAM>(entry.th32ProcessID));
+    m_processList.SetItemText(g_nextRow, 2, Decimal(entry.cntThreads));
+    ++g_nextRow;
+  } while (nextProcess(snapshot.get(), &entry));
+}
+
+void CMainDialog::AddProcessById(DWORD processId) {
+  char name[MAX_PATH];
+  std::memset(name, 0, sizeof(name));
+  std::strcpy(name, "unknown");
+
+  const ProcessHandle process(
+      sys::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+  if (!process) return;
+
+  // Room for exactly one module: the first is the executable.
+  HMODULE module = nullptr;
+  DWORD bytesNeeded = 0;
+  if (!g_EnumProcessModules(process.get(), &module, sizeof(module), &bytesNeeded)) return;
+  g_GetModuleBaseNameA(process.get(), module, name, sizeof(name));
+  name[sizeof(name) - 1] = '\0';
+
+  m_processList.InsertItem(g_nextRow, Decimal(processId));
+  m_processList.SetItemText(g_nextRow, 1, name);
+  m_processList.SetItem(g_nextRow, 0, LVIF_PARAM, nullptr, 0, 0, 0, static_cast<LPARAM>(processId));
+  ++g_nextRow;
+}
+
+void CMainDialog::RefreshProcessList() {
+  const int rows = m_processList.GetItemCount();
+  for (int i = 0; i < rows; ++i) m_processList.DeleteItem(0);
+  g_nextRow = 0;
+  FillProcessList();
+}

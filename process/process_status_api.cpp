@@ -1,0 +1,30 @@
+#include "process/process_status_api.h"
+
+#include "platform/handles.h"
+
+EnumProcessesFunction g_EnumProcesses = nullptr;
+EnumProcessModulesFunction g_EnumProcessModules = nullptr;
+GetModuleBaseNameFunction g_GetModuleBaseNameA = nullptr;
+GetModuleFileNameExFunction g_GetModuleFileNameExA = nullptr;
+
+namespace {
+template <typename Function>
+bool Resolve(HMODULE library, const char* name, Function& entry) {
+  entry = reinterpret_cast<Function>(reinterpret_cast<void*>(sys::GetProcAddress(library, name)));
+  return entry != nullptr;
+}
+}  // namespace
+
+HMODULE LoadProcessStatusApi() {
+  LoadedLibrary library(sys::LoadLibraryA("PSAPI.DLL"));
+  if (!library) return nullptr;
+  // The references are stored as they resolve; the fill never uses them
+  // unless all four did.
+  if (!Resolve(library.get(), "EnumProcesses", g_EnumProcesses) ||
+      !Resolve(library.get(), "EnumProcessModules", g_EnumProcessModules) ||
+      !Resolve(library.get(), "GetModuleBaseNameA", g_GetModuleBaseNameA) ||
+      !Resolve(library.get(), "GetModuleFileNameExA", g_GetModuleFileNameExA)) {
+    return nullptr;
+  }
+  return library.release();
+}
