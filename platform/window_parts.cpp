@@ -11,6 +11,8 @@ CToolTipCtrl::~CToolTipCtrl() {
 }
 
 BOOL CToolTipCtrl::Create(CWnd* parent, DWORD style) {
+  // Created again (a second data exchange): the earlier tip window goes.
+  DestroyWindow();
   const HWND owner = parent ? parent->m_hWnd : nullptr;
   m_hWnd = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | style, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,

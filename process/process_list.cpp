@@ -121,7 +121,7 @@ void CMainDialog::AddProcessById(DWORD processId) {
   // Room for exactly one module: the first is the executable.
   HMODULE module = nullptr;
   DWORD bytesNeeded = 0;
-  if (!g_EnumProcessModules(process.get(), &module, sizeof(module), &bytesNeeded)) return;
+  if (!g_EnumProcessModules(process.get(), &module, sizeof(HMODULE), &bytesNeeded)) return;
   g_GetModuleBaseNameA(process.get(), module, name, sizeof(name));
   name[sizeof(name) - 1] = '\0';
 
