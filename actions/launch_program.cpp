@@ -1,4 +1,32 @@
 // New Process: start a program picked in the file-open dialog.
-#include "app/main_dialog.h"
+#include "actions/launch_program.h"
 
-void CMainDialog::OnNewProcess() {}
+#include "app/main_dialog.h"
+#include "platform/handles.h"
+
+#include <cstring>
+
+HANDLE LaunchProgram(const char* file, const char* parameters) {
+  SHELLEXECUTEINFOA info;
+  std::memset(&info, 0, sizeof(info));
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.lpFile = file;
+  info.lpParameters = parameters;
+  info.nShow = SW_HIDE;
+  if (!sys::ShellExecuteExA(&info)) return nullptr;
+  return info.hProcess;
+}
+
+void CMainDialog::OnNewProcess() {
+  CFileDialog dialog(
+      TRUE, nullptr, "*.exe;*.bat;*.com", OFN_FILEMUSTEXIST | OFN_NOREADONLYRETURN | OFN_LONGNAMES,
+      "Executable Files (*.exe,*.bat,*.com)|*.exe;*.bat;*.com|All Files (*.*)|*.*||");
+  if (dialog.DoModal() != IDOK) return;
+
+  const CString path = dialog.GetPathName();
+  AppendOutput("Creating process...\r\n");
+  AppendOutput(path + "\r\n");
+  // Whether the program started is not reported; its handle is not needed.
+  const ProcessHandle process(LaunchProgram(path, ""));
+}

@@ -1,5 +1,69 @@
 // Create Mini-dump: a normal minidump of the selected process into "dumps".
+#include "actions/minidump_writer.h"
+
 #include "app/main_dialog.h"
+#include "platform/handles.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr char kDumpsFolder[] = "\\dumps";
+// The longest current directory that leaves room for "\dumps" and its zero.
+// "MDMP" as the header's first four bytes read.
+constexpr ULONG32 kMinidumpSignature = 0x504D444D;
+constexpr DWORD kMaxCurrentDirectory = MAX_PATH - (sizeof(kDumpsFolder) - 1) - 1;
+
+// The dump's final name: the temporary extension ("tmp") becomes "dmp".
+std::string FinalDumpName(const char* temporaryName) {
+  std::string name = temporaryName;
+  name.replace(name.size() - 3, 3, "dmp");
+  return name;
+}
+
+}  // namespace
+
+BOOL CALLBACK MiniDumpIncludeAll(PVOID, const PMINIDUMP_CALLBACK_INPUT, PMINIDUMP_CALLBACK_OUTPUT) {
+  return TRUE;
+}
+
+CString DumpNameBase(const CString& name) {
+  const std::string& text = name.str();
+  size_t begin = 0;
+  if (text.size() >= 2 && text[1] == ':') begin = 2;
+  const size_t separator = text.find_last_of("\\/");
+  if (separator != std::string::npos && separator >= begin) begin = separator + 1;
+  size_t end = text.rfind('.');
+  if (end == std::string::npos || end < begin) end = text.size();
+  return CString(text.substr(begin, end - begin));
+}
+
+bool IsCompleteMinidump(const char* path, DWORD& error) {
+  const FileHandle file(sys::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    error = sys::GetLastError();
+    return false;
+  }
+  MINIDUMP_HEADER header{};
+  DWORD read = 0;
+  if (!sys::ReadFile(file.get(), &header, sizeof(header), &read, nullptr)) {
+    error = sys::GetLastError();
+    return false;
+  }
+  LARGE_INTEGER size{};
+  if (!sys::GetFileSizeEx(file.get(), &size)) {
+    error = sys::GetLastError();
+    return false;
+  }
+  if (read != sizeof(header) || header.Signature != kMinidumpSignature ||
+      size.QuadPart <= static_cast<LONGLONG>(sizeof(header))) {
+    error = ERROR_FILE_CORRUPT;
+    return false;
+  }
+  return true;
+}
 
 void CMainDialog::OnCreateMiniDump() {
   const int row = SelectedRow();
@@ -11,4 +75,79 @@ void CMainDialog::OnCreateMiniDump() {
   WriteMiniDump(processId, m_processList.GetItemText(row, 1));
 }
 
-void CMainDialog::WriteMiniDump(DWORD, CString) {}
+void CMainDialog::WriteMiniDump(DWORD processId, CString name) {
+  char folder[MAX_PATH] = {};
+  const DWORD length = sys::GetCurrentDirectoryA(MAX_PATH, folder);
+  if (length == 0) {
+    const DWORD error = sys::GetLastError();
+    ReportSystemError(error);
+    return;
+  }
+  // A longer directory (or one the buffer could not hold) would leave the
+  // folder path cut short.
+  if (length > kMaxCurrentDirectory) {
+    ReportSystemError(ERROR_FILENAME_EXCED_RANGE);
+    return;
+  }
+  std::memcpy(folder + length, kDumpsFolder, sizeof(kDumpsFolder));
+
+  if (!sys::CreateDirectoryA(folder, nullptr)) {
+    const DWORD error = sys::GetLastError();
+    if (error != ERROR_ALREADY_EXISTS) {
+      ReportSystemError(error);
+      return;
+    }
+  }
+
+  ProcessHandle process(
+      sys::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+  if (!process) {
+    const DWORD error = sys::GetLastError();
+    ReportSystemError(error);
+    return;
+  }
+
+  const CString prefix = DumpNameBase(name);
+  char temporaryName[MAX_PATH] = {};
+  if (sys::GetTempFileNameA(folder, prefix, 0, temporaryName) == 0) {
+    const DWORD error = sys::GetLastError();
+    ReportSystemError(error);
+    process.reset();
+    return;
+  }
+
+  FileHandle file(sys::CreateFileA(temporaryName, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    const DWORD error = sys::GetLastError();
+    ReportSystemError(error);
+    process.reset();
+    return;
+  }
+
+  AppendOutput("Starting mini dump...\r\n");
+
+  MINIDUMP_CALLBACK_INFORMATION callback{};
+  callback.CallbackRoutine = MiniDumpIncludeAll;
+  callback.CallbackParam = this;
+  const BOOL written = sys::MiniDumpWriteDump(process.get(), processId, file.get(), MiniDumpNormal,
+                                              nullptr, nullptr, &callback);
+  DWORD error = written ? ERROR_SUCCESS : sys::GetLastError();
+  file.reset();
+  process.reset();
+  // A writer that claims success but leaves no usable dump has failed too.
+  if (written && IsCompleteMinidump(temporaryName, error)) {
+    const std::string finalName = FinalDumpName(temporaryName);
+    if (!sys::MoveFileA(temporaryName, finalName.c_str())) {
+      // The dump is complete but keeps its temporary name; say where it is.
+      const DWORD moveError = sys::GetLastError();
+      ReportSystemError(moveError);
+      AppendOutput(CString("Creating mini dump file: \r\n") + temporaryName + "\r\n");
+      return;
+    }
+    AppendOutput(CString("Creating mini dump file: \r\n") + finalName + "\r\n");
+    return;
+  }
+  sys::DeleteFileA(temporaryName);
+  ReportSystemError(error);
+}

@@ -121,6 +121,8 @@ INT_PTR CDialog::DoModal() {
       ::CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_templateId), owner,
                            &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
   if (hwnd == nullptr) return -1;
+  // A modal dialog is shown whether or not its template says visible.
+  if (!m_ended && ::IsWindow(hwnd) && !::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOW);
 
   const bool disableOwner = owner != nullptr && ::IsWindowEnabled(owner);
   if (disableOwner) ::EnableWindow(owner, FALSE);

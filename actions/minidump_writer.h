@@ -1,0 +1,23 @@
+// The minidump writer's free parts: the dump writer's callback and the split
+// of a process name into the prefix of its dump file's name.
+#pragma once
+
+#include "platform/window.h"
+
+#include <dbghelp.h>
+
+// The dump writer asks this for every item it is about to write; everything is
+// taken, so the writer's own defaults decide what goes into the dump.
+BOOL CALLBACK MiniDumpIncludeAll(PVOID param, const PMINIDUMP_CALLBACK_INPUT input,
+                                 PMINIDUMP_CALLBACK_OUTPUT output);
+
+// The base name of `name`: without a leading drive ("C:"), without the
+// directory (up to the last '\' or '/') and without the extension (from the
+// last dot after the directory). "C:\WINDOWS\NOTEPAD.EXE" gives "NOTEPAD",
+// "my.app.exe" gives "my.app". Any length; nothing is truncated.
+CString DumpNameBase(const CString& name);
+
+// True when the file at `path` starts with a minidump header ("MDMP") and
+// holds more than the header. When false, `error` says why: the code of the
+// call that could not read the file, or ERROR_FILE_CORRUPT.
+bool IsCompleteMinidump(const char* path, DWORD& error);

@@ -1,0 +1,174 @@
+#!/usr/bin/env bash
+# The Wine environment of the tests and of tools/run: one prefix, one
+# persistent wineserver and, when no X display is given, a private Xvfb.
+#
+#   wine_env.sh setup [EXE=VERSION...]  create the prefix when missing, write
+#                                      the registry, start Xvfb and wineserver
+#   wine_env.sh cleanup                 stop the wineserver of this prefix and
+#                                      the Xvfb that setup started
+#   wine_env.sh run EXE [ARGS...]       run a test EXE under Wine in that
+#                                      environment and end the programs it
+#                                      left running
+#   wine_env.sh exec EXE [ARGS...]      run EXE under Wine in that environment
+#
+# WINEPREFIX names the prefix (required). VELLORN_WINE_STATE names the folder
+# that holds the display number and the pids (default: "$WINEPREFIX.state").
+# EXE=VERSION pairs set the Windows version Wine reports to one program, e.g.
+# window_tests_nt40.exe=nt40. VELLORN_WINE_DESKTOP=off leaves the windows to
+# the display's own window manager instead of a virtual desktop.
+set -euo pipefail
+
+: "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
+export WINEPREFIX
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+state="${VELLORN_WINE_STATE:-$WINEPREFIX.state}"
+
+say() { echo "wine_env: $*"; }
+
+use_display() {
+  if [[ -z "${DISPLAY:-}" && -f "$state/display" ]]; then
+    export DISPLAY=":$(cat "$state/display")"
+  fi
+}
+
+# Stops the Xvfb that an earlier setup started, if that process still is one.
+stop_xvfb() {
+  [[ -f "$state/xvfb.pid" ]] || return 0
+  local pid
+  pid=$(cat "$state/xvfb.pid")
+  if [[ $(cat "/proc/$pid/comm" 2>/dev/null) == Xvfb ]]; then
+    kill "$pid" 2>/dev/null || true
+    say "stopped Xvfb (pid $pid)"
+  fi
+  rm -f "$state/xvfb.pid" "$state/display"
+}
+
+start_xvfb() {
+  mkdir -p "$state"
+  rm -f "$state/display"
+  # -displayfd picks a free display and reports it once the server accepts
+  # clients. setsid and the closed descriptors let ctest return while it runs.
+  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+    3>"$state/display" </dev/null >"$state/xvfb.log" 2>&1 &
+  echo $! >"$state/xvfb.pid"
+  for _ in $(seq 100); do
+    [[ -s "$state/display" ]] && break
+    sleep 0.05
+  done
+  [[ -s "$state/display" ]] || { say "Xvfb did not start"; cat "$state/xvfb.log"; exit 1; }
+  echo "$(tr -d '[:space:]' <"$state/display")" >"$state/display"
+  say "started Xvfb on :$(cat "$state/display") (pid $(cat "$state/xvfb.pid"))"
+}
+
+write_registry() {
+  local reg="$state/settings.reg"
+  {
+    echo "REGEDIT4"
+    echo
+    # A crashing program fails its test instead of waiting on a dialog.
+    echo '[HKEY_CURRENT_USER\Software\Wine\WineDbg]'
+    echo '"ShowCrashDialog"=dword:00000000'
+    echo
+    # A virtual desktop stands in for the missing window manager: without it
+    # Wine stalls a program for about 2 s after each dialog closes.
+    echo '[HKEY_CURRENT_USER\Software\Wine\Explorer]'
+    if [[ ${VELLORN_WINE_DESKTOP:-on} == off ]]; then
+      echo '"Desktop"=-'
+    else
+      echo '"Desktop"="Default"'
+    fi
+    echo
+    echo '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]'
+    echo '"Default"="1280x1024"'
+    local pair
+    for pair in "$@"; do
+      echo
+      echo "[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\${pair%%=*}]"
+      echo "\"Version\"=\"${pair#*=}\""
+    done
+  } >"$reg"
+  # Wine sees the Unix root as drive Z:.
+  wine reg import "Z:${reg//\//\\}" >>"$state/wine.log" 2>&1
+}
+
+setup() {
+  local started=$SECONDS
+  mkdir -p "$state"
+  if [[ -z "${DISPLAY:-}" ]]; then
+    stop_xvfb
+    start_xvfb
+  fi
+  use_display
+  # A persistent server makes each later Wine process start in about 0.2 s.
+  mkdir -p "$WINEPREFIX"
+  wineserver -p60 </dev/null >>"$state/wine.log" 2>&1 || true
+  if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+    say "creating the Wine prefix $WINEPREFIX"
+    wine wineboot -i </dev/null >>"$state/wine.log" 2>&1
+    write_registry "$@"
+    # The desktop that wineboot started predates the virtual desktop setting.
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    wineserver -p60 </dev/null >>"$state/wine.log" 2>&1
+  fi
+  # Also starts Wine's own services here, with their output in the log: a
+  # service that a test started would hold ctest's pipe open after the test.
+  write_registry "$@"
+  say "prefix $WINEPREFIX ready on display $DISPLAY in $((SECONDS - started)) s"
+}
+
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  say "stopped the wineserver of $WINEPREFIX"
+  stop_xvfb
+}
+
+# Ends the Windows programs that a test started and left running: they would
+# hold ctest's output pipe open (ctest then waits for the timeout) and could
+# be mistaken for the programs of the next test.
+end_leftovers() {
+  local marker=$1 proc pid names=()
+  for proc in /proc/[0-9]*; do
+    pid=${proc#/proc/}
+    if { tr '\0' '\n' <"$proc/environ"; } 2>/dev/null | grep -qxF "VELLORN_TEST_RUN=$marker"; then
+      names+=("$(tr '\0' ' ' <"$proc/cmdline" 2>/dev/null | sed -E 's/^(.*\.exe).*/\1/I; s/.*\\//') (pid $pid)")
+      kill -KILL "$pid" 2>/dev/null || true
+    fi
+  done
+  if ((${#names[@]})); then
+    say "ended what the test left running: ${names[*]}" >&2
+  fi
+}
+
+run_test() {
+  use_display
+  local marker="$$.$RANDOM" output status=0
+  output=$(mktemp "${TMPDIR:-/tmp}/vellorn-test.XXXXXX")
+  # Programs the test starts inherit the marker in their environment.
+  VELLORN_TEST_RUN=$marker wine "$@" >"$output" 2>&1 &
+  local program=$!
+  # Streams the output without waiting for those programs to close it.
+  tail -n +1 -s 0.2 -f --pid="$program" "$output" &
+  local tailer=$!
+  wait "$program" || status=$?
+  wait "$tailer" || true
+  end_leftovers "$marker"
+  rm -f "$output"
+  exit "$status"
+}
+
+case "${1:-}" in
+  setup) shift; setup "$@" ;;
+  cleanup) cleanup ;;
+  run) shift; run_test "$@" ;;
+  exec)
+    shift
+    use_display
+    exec wine "$@"
+    ;;
+  *)
+    echo "usage: $0 setup [EXE=VERSION...] | cleanup | run|exec EXE [ARGS...]" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,234 @@
+// End Process through the seam: the question, the selection, the open, the
+// termination, the log and the list as the user sees them.
+#include "process/process_list.h"
+#include "tests/support/fake_system.h"
+#include "tests/support/hosted_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kQuestion = "Are you sure you wish to end this process?";
+constexpr const char* kRefused = "The process could not be terminated.";
+constexpr const char* kNoSelection = "You must first select a process from the list.";
+constexpr const char* kFirstLine = "Output....\r\n";
+
+// The system's own text for an error code, read past the seam.
+std::string SystemText(DWORD code) {
+  char* text = nullptr;
+  const DWORD length = ::FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
+      nullptr);
+  std::string result(text ? text : "", length);
+  ::LocalFree(text);
+  return result;
+}
+
+std::vector<std::string> Names(CListCtrl& list) {
+  std::vector<std::string> names;
+  for (const auto& row : hosted::Rows(list)) names.push_back(row.name);
+  return names;
+}
+
+class EndProcess : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::Reset();
+    fake::SetProcesses({{101, "alpha.exe", 3}, {202, "beta.exe", 5}, {303, "gamma.exe", 1}});
+    g_nextRow = 0;
+    m_host = std::make_unique<hosted::HostedDialog>();
+    ASSERT_TRUE(m_host->Created());
+    ASSERT_EQ(Names(List()), (std::vector<std::string>{"alpha.exe", "beta.exe", "gamma.exe"}));
+    fake::Reset();
+    fake::SetProcesses({{101, "alpha.exe", 3}, {202, "beta.exe", 5}, {303, "gamma.exe", 1}});
+  }
+  void TearDown() override {
+    m_host.reset();
+    fake::Reset();
+  }
+
+  CListCtrl& List() { return (*m_host)->ProcessList(); }
+  void Select(int row) { List().SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED); }
+  std::string Log() { return hosted::WindowText((*m_host)->Output().m_hWnd); }
+  std::vector<hosted::ShownBox>& Boxes() { return m_host->Answered().boxes; }
+  void Answer(int answer) { m_host->Answered().boxAnswer = answer; }
+  void End() {
+    (*m_host)->OnEndProcess();
+    ui::PumpMessages();
+  }
+
+  void ExpectQuestionFirst() {
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_EQ(Boxes()[0].text, kQuestion);
+    EXPECT_EQ(Boxes()[0].caption, "End Process");
+    EXPECT_EQ(Boxes()[0].type, static_cast<UINT>(MB_YESNO));
+    EXPECT_EQ(Boxes()[0].owner, m_host->Window());
+  }
+  void ExpectRefusedBox(size_t index) {
+    ASSERT_GT(Boxes().size(), index);
+    EXPECT_EQ(Boxes()[index].text, kRefused);
+    EXPECT_EQ(Boxes()[index].caption, ui::ProgramName().str());
+    EXPECT_EQ(Boxes()[index].type, static_cast<UINT>(MB_OK));
+  }
+
+  std::unique_ptr<hosted::HostedDialog> m_host;
+};
+
+TEST_F(EndProcess, AnsweringNoEndsNothingLogsNothingAndKeepsEveryRow) {
+  Select(1);
+  Answer(IDNO);
+  End();
+
+  ExpectQuestionFirst();
+  EXPECT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(fake::CountCalls("OpenProcess"), 0);
+  EXPECT_EQ(fake::CountCalls("TerminateProcess"), 0);
+  EXPECT_EQ(Names(List()), (std::vector<std::string>{"alpha.exe", "beta.exe", "gamma.exe"}));
+  EXPECT_EQ(Log(), kFirstLine);
+}
+
+TEST_F(EndProcess, WithNoSelectionTheQuestionComesFirstAndYesShowsTheNoSelectionMessage) {
+  Answer(IDNO);
+  End();
+  ExpectQuestionFirst();
+  EXPECT_EQ(Boxes().size(), 1u);
+
+  Boxes().clear();
+  Answer(IDYES);
+  End();
+  ExpectQuestionFirst();
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(Boxes()[1].text, kNoSelection);
+  EXPECT_EQ(Boxes()[1].caption, ui::ProgramName().str());
+  EXPECT_EQ(Boxes()[1].type, static_cast<UINT>(MB_ICONEXCLAMATION));
+
+  EXPECT_EQ(fake::CountCalls("OpenProcess"), 0);
+  EXPECT_EQ(Log(), kFirstLine);
+  EXPECT_EQ(List().GetItemCount(), 3);
+}
+
+TEST_F(EndProcess, YesEndsTheSelectedProcessRemovesExactlyItsRowAndLogsItsName) {
+  Select(1);
+  Answer(IDYES);
+  End();
+
+  ExpectQuestionFirst();
+  EXPECT_EQ(Boxes().size(), 1u);
+  const std::vector<std::string> expected = {"OpenProcess", "TerminateProcess", "CloseHandle"};
+  std::vector<std::string> names;
+  for (const auto& call : fake::Calls()) {
+    if (call.name != "GetLastError" && call.name != "FormatMessageA" && call.name != "LocalFree") {
+      names.push_back(call.name);
+    }
+  }
+  EXPECT_EQ(names, expected);
+  EXPECT_EQ(fake::Calls()[0].detail, "0x1,0,202");
+  EXPECT_EQ(fake::Calls()[1].detail, "process:202,0");
+
+  EXPECT_EQ(Names(List()), (std::vector<std::string>{"alpha.exe", "gamma.exe"}));
+  // The rows below moved up and kept their own process IDs.
+  EXPECT_EQ(List().GetItemData(1), 303u);
+  EXPECT_EQ(Log(), std::string(kFirstLine) + "Process beta.exe has ended.\r\n");
+  EXPECT_EQ(g_nextRow, 3) << "removing a row leaves the insertion index alone";
+  EXPECT_TRUE(fake::OpenHandles().empty());
+  EXPECT_EQ(fake::BadCloses(), 0);
+}
+
+TEST_F(EndProcess, EndingTheLastRowLeavesTheListOneRowShorter) {
+  Select(2);
+  Answer(IDYES);
+  End();
+
+  EXPECT_EQ(Names(List()), (std::vector<std::string>{"alpha.exe", "beta.exe"}));
+  EXPECT_EQ(Log(), std::string(kFirstLine) + "Process gamma.exe has ended.\r\n");
+}
+
+TEST_F(EndProcess, AProcessThatCannotBeOpenedLogsTheSystemTextShowsTheBoxAndKeepsTheRow) {
+  struct Case {
+    const char* what;
+    DWORD error;
+  };
+  for (const Case& c : {Case{"access denied", ERROR_ACCESS_DENIED},
+                        Case{"process gone", ERROR_INVALID_PARAMETER}}) {
+    SCOPED_TRACE(c.what);
+    (*m_host)->Output().SetWindowText(kFirstLine);
+    Boxes().clear();
+    fake::Reset();
+    fake::FailCall("OpenProcess", c.error);
+    Select(0);
+    Answer(IDYES);
+    End();
+
+    ASSERT_FALSE(SystemText(c.error).empty());
+    EXPECT_EQ(Log(), std::string(kFirstLine) + "Could not end process: " + SystemText(c.error));
+    ExpectQuestionFirst();
+    ASSERT_EQ(Boxes().size(), 2u);
+    ExpectRefusedBox(1);
+    EXPECT_EQ(fake::CountCalls("TerminateProcess"), 0);
+    EXPECT_EQ(Names(List()), (std::vector<std::string>{"alpha.exe", "beta.exe", "gamma.exe"}));
+    EXPECT_TRUE(fake::OpenHandles().empty());
+  }
+}
+
+TEST_F(EndProcess, ARefusedTerminationIsReportedLikeAFailedOpenAndKeepsTheRow) {
+  fake::FailCall("TerminateProcess", ERROR_ACCESS_DENIED);
+  Select(1);
+  Answer(IDYES);
+  End();
+
+  EXPECT_EQ(Log(),
+            std::string(kFirstLine) + "Could not end process: " + SystemText(ERROR_ACCESS_DENIED));
+  ASSERT_EQ(Boxes().size(), 2u);
+  ExpectRefusedBox(1);
+  EXPECT_EQ(Names(List()), (std::vector<std::string>{"alpha.exe", "beta.exe", "gamma.exe"}));
+  // The handle is closed before the report, and the report still has the
+  // termination's own error.
+  EXPECT_EQ(fake::CountCalls("CloseHandle"), 1);
+  EXPECT_TRUE(fake::OpenHandles().empty());
+  EXPECT_EQ(fake::BadCloses(), 0);
+}
+
+TEST_F(EndProcess, AnErrorWithoutSystemTextLeavesTheLineOpenAndStillShowsTheBox) {
+  // A code the system has no text for.
+  fake::FailCall("OpenProcess", 0x20001234);
+  Select(0);
+  Answer(IDYES);
+  End();
+
+  EXPECT_EQ(Log(), std::string(kFirstLine) + "Could not end process: ");
+  ASSERT_EQ(Boxes().size(), 2u);
+  ExpectRefusedBox(1);
+}
+
+TEST_F(EndProcess, AfterASortEndProcessEndsTheSelectedRowsOwnProcess) {
+  // Names sorted descending put gamma first.
+  NMLISTVIEW click{};
+  click.hdr.hwndFrom = List().m_hWnd;
+  click.hdr.idFrom = static_cast<UINT_PTR>(::GetDlgCtrlID(List().m_hWnd));
+  click.hdr.code = LVN_COLUMNCLICK;
+  click.iItem = -1;
+  click.iSubItem = 1;
+  for (int i = 0; i < 2; ++i) {
+    ::SendMessageA(m_host->Window(), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
+  }
+  ASSERT_EQ(Names(List()), (std::vector<std::string>{"gamma.exe", "beta.exe", "alpha.exe"}));
+
+  fake::Reset();
+  fake::SetProcesses({{101, "alpha.exe", 3}, {202, "beta.exe", 5}, {303, "gamma.exe", 1}});
+  Select(0);
+  Answer(IDYES);
+  End();
+
+  ASSERT_GE(fake::Calls().size(), 2u);
+  EXPECT_EQ(fake::Calls()[0].detail, "0x1,0,303");
+  EXPECT_EQ(fake::Calls()[1].detail, "process:303,0");
+  EXPECT_EQ(Names(List()), (std::vector<std::string>{"beta.exe", "alpha.exe"}));
+  EXPECT_EQ(Log(), std::string(kFirstLine) + "Process gamma.exe has ended.\r\n");
+}
+
+}  // namespace

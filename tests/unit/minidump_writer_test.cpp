@@ -1,0 +1,609 @@
+// Create Mini-dump through the seam: what the log says, what is left on disk
+// and which handles are closed when each step succeeds or fails.
+#include "actions/minidump_writer.h"
+
+#include "app/main_dialog.h"
+#include "process/process_list.h"
+#include "tests/support/fake_system.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::SizeIs;
+
+constexpr DWORD kNotepadId = 4242;
+constexpr DWORD kLockedId = 4343;
+constexpr char kStart[] = "Output....\r\n";
+constexpr char kStarting[] = "Starting mini dump...\r\n";
+
+std::string SystemText(DWORD code) {
+  char* text = nullptr;
+  const DWORD length = ::FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
+      nullptr);
+  std::string result = length ? std::string(text) : std::string();
+  if (text) ::LocalFree(text);
+  return result;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  const HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::string content;
+  const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return content;
+  char buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    content.append(buffer, read);
+  }
+  ::CloseHandle(file);
+  return content;
+}
+
+void WriteAll(const std::string& path, const std::string& content) {
+  const HANDLE file =
+      ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  ::CloseHandle(file);
+}
+
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void RemoveTree(const std::string& path) {
+  for (const std::string& name : FilesIn(path)) {
+    const std::string child = path + "\\" + name;
+    if (IsFolder(child)) {
+      RemoveTree(child);
+    } else {
+      ::DeleteFileA(child.c_str());
+    }
+  }
+  ::RemoveDirectoryA(path.c_str());
+}
+
+// A stand-in dump writer: writes `content` into the file it is given and
+// remembers what it was asked for.
+struct DumpRequest {
+  int calls = 0;
+  DWORD processId = 0;
+  MINIDUMP_TYPE type = MiniDumpWithFullMemory;
+  bool exception = true;
+  bool userStreams = true;
+  MINIDUMP_CALLBACK_ROUTINE routine = nullptr;
+  void* param = nullptr;
+  BOOL callbackAnswer = FALSE;
+};
+
+void WriteDumpsOf(const std::string& content, DumpRequest* request = nullptr) {
+  fake::Hook().MiniDumpWriteDump = [content, request](HANDLE, DWORD id, HANDLE file,
+                                                      MINIDUMP_TYPE type,
+                                                      PMINIDUMP_EXCEPTION_INFORMATION exception,
+                                                      PMINIDUMP_USER_STREAM_INFORMATION streams,
+                                                      PMINIDUMP_CALLBACK_INFORMATION callback) {
+    if (request) {
+      ++request->calls;
+      request->processId = id;
+      request->type = type;
+      request->exception = exception != nullptr;
+      request->userStreams = streams != nullptr;
+      request->routine = callback ? callback->CallbackRoutine : nullptr;
+      request->param = callback ? callback->CallbackParam : nullptr;
+      if (request->routine) {
+        MINIDUMP_CALLBACK_INPUT input{};
+        input.CallbackType = ModuleCallback;
+        MINIDUMP_CALLBACK_OUTPUT output{};
+        request->callbackAnswer = request->routine(request->param, &input, &output);
+      }
+    }
+    DWORD written = 0;
+    ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    ::SetLastError(ERROR_SUCCESS);
+    return TRUE;
+  };
+}
+
+std::string AGoodDump() {
+  std::string dump = "MDMP";
+  dump.append(300, '\x5A');
+  return dump;
+}
+
+// The index of the first call named `name` (or -1).
+int IndexOf(const std::string& name, int occurrence = 1) {
+  const std::vector<fake::Call>& calls = fake::Calls();
+  for (size_t i = 0; i < calls.size(); ++i) {
+    if (calls[i].name == name && --occurrence == 0) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// True when the call right after `name` read the last-error value `error`.
+::testing::AssertionResult ErrorReadRightAfter(const std::string& name, DWORD error,
+                                               int occurrence = 1) {
+  const int at = IndexOf(name, occurrence);
+  const std::vector<fake::Call>& calls = fake::Calls();
+  if (at < 0) return ::testing::AssertionFailure() << name << " was not called";
+  if (at + 1 >= static_cast<int>(calls.size()) || calls[at + 1].name != "GetLastError") {
+    return ::testing::AssertionFailure() << "no GetLastError right after " << name;
+  }
+  if (calls[at + 1].detail != std::to_string(error)) {
+    return ::testing::AssertionFailure()
+           << "read " << calls[at + 1].detail << ", expected " << error;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// prefix, then a hexadecimal number, then the extension: what the temporary
+// name service makes.
+bool IsDumpFileName(const std::string& file, const std::string& prefix, const char* extension) {
+  const std::string suffix = std::string(".") + extension;
+  if (file.size() <= prefix.size() + suffix.size()) return false;
+  if (file.compare(0, prefix.size(), prefix) != 0) return false;
+  if (file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0) return false;
+  const std::string number =
+      file.substr(prefix.size(), file.size() - prefix.size() - suffix.size());
+  return number.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+}
+
+std::vector<std::string> NamesWithout(const char* dropped) {
+  std::vector<std::string> names;
+  for (const std::string& name : fake::CallNames()) {
+    if (name != dropped) names.push_back(name);
+  }
+  return names;
+}
+
+class MinidumpWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    AfxInitCommonControls();
+    char previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, previous);
+    m_previous = previous;
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    m_folder = m_previous + "\\minidump_writer\\" + test->name();
+    ::CreateDirectoryA((m_previous + "\\minidump_writer").c_str(), nullptr);
+    RemoveTree(m_folder);
+    ASSERT_TRUE(::CreateDirectoryA(m_folder.c_str(), nullptr));
+    ASSERT_TRUE(::SetCurrentDirectoryA(m_folder.c_str()));
+
+    fake::Reset();
+    UseProcessTable();
+    g_nextRow = 0;  // each window of this test program fills from the top
+    ASSERT_TRUE(m_dialog.Create());
+    fake::Reset();
+    UseProcessTable();
+  }
+
+  void TearDown() override {
+    ui::Modal() = ui::ModalSeam{};
+    fake::Reset();
+    m_dialog.DestroyWindow();
+    ::SetCurrentDirectoryA(m_previous.c_str());
+  }
+
+  static void UseProcessTable() {
+    fake::SetProcesses(
+        {{kNotepadId, "notepad.exe", 3}, {kLockedId, "system.exe", 9, /*canOpen=*/false}});
+  }
+
+  std::string Log() {
+    CString text;
+    m_dialog.Output().GetWindowText(text);
+    return text.str();
+  }
+  std::string Dumps() const { return m_folder + "\\dumps"; }
+
+  ::testing::AssertionResult EverythingClosed() const {
+    const std::vector<fake::OpenHandle> open = fake::OpenHandles();
+    if (!open.empty()) {
+      return ::testing::AssertionFailure()
+             << open.size() << " handle(s) left open, first " << open.front().label;
+    }
+    if (fake::BadCloses() != 0) return ::testing::AssertionFailure() << "bad closes";
+    if (fake::OutstandingLocalBuffers() != 0) return ::testing::AssertionFailure() << "buffers";
+    return ::testing::AssertionSuccess();
+  }
+
+  std::string m_previous;
+  std::string m_folder;
+  CMainDialog m_dialog;
+};
+
+TEST_F(MinidumpWriterTest, SuccessfulDumpLogsItsFinalPathAndLeavesOnlyTheDumpFile) {
+  DumpRequest request;
+  WriteDumpsOf(AGoodDump(), &request);
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  const std::vector<std::string> files = FilesIn(Dumps());
+  ASSERT_THAT(files, SizeIs(1));
+  EXPECT_TRUE(IsDumpFileName(files[0], "not", "dmp")) << files[0];
+  EXPECT_EQ(Log(), std::string(kStart) + kStarting + "Creating mini dump file: \r\n" + Dumps() +
+                       "\\" + files[0] + "\r\n");
+  EXPECT_EQ(ReadAll(Dumps() + "\\" + files[0]), AGoodDump());
+  EXPECT_TRUE(EverythingClosed());
+
+  // What the dump writer was asked for.
+  EXPECT_EQ(request.calls, 1);
+  EXPECT_EQ(request.processId, kNotepadId);
+  EXPECT_EQ(request.type, MiniDumpNormal);
+  EXPECT_FALSE(request.exception);
+  EXPECT_FALSE(request.userStreams);
+  EXPECT_EQ(request.routine, &MiniDumpIncludeAll);
+  EXPECT_EQ(request.param, &m_dialog);
+  EXPECT_EQ(request.callbackAnswer, TRUE);
+
+  // How the folder, the process and the file were opened, and in which order.
+  const std::string temporary = Dumps() + "\\" + files[0].substr(0, files[0].size() - 3) + "tmp";
+  EXPECT_THAT(
+      NamesWithout("GetLastError"),
+      ElementsAre("GetCurrentDirectoryA", "CreateDirectoryA", "OpenProcess", "GetTempFileNameA",
+                  "CreateFileA", "MiniDumpWriteDump", "CloseHandle", "CloseHandle", "CreateFileA",
+                  "ReadFile", "GetFileSizeEx", "CloseHandle", "MoveFileA"));
+  EXPECT_EQ(fake::Calls()[IndexOf("GetCurrentDirectoryA")].detail, "260");
+  EXPECT_EQ(fake::Calls()[IndexOf("CreateDirectoryA")].detail, Dumps());
+  EXPECT_EQ(fake::Calls()[IndexOf("OpenProcess")].detail, "0x410,0,4242");
+  EXPECT_EQ(fake::Calls()[IndexOf("GetTempFileNameA")].detail, Dumps() + ",notepad,0");
+  EXPECT_EQ(fake::Calls()[IndexOf("CreateFileA")].detail, temporary + ",0x40000000,1,3,0x80");
+  EXPECT_EQ(fake::Calls()[IndexOf("CloseHandle", 1)].detail, "file:" + temporary);
+  EXPECT_EQ(fake::Calls()[IndexOf("CloseHandle", 2)].detail, "process:4242");
+  EXPECT_EQ(fake::Calls()[IndexOf("MoveFileA")].detail,
+            temporary + "," + Dumps() + "\\" + files[0]);
+}
+
+TEST_F(MinidumpWriterTest, TwoDumpsOfOneProcessGiveTwoFilesInTheFolderTheFirstCreated) {
+  WriteDumpsOf(AGoodDump());
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  const std::vector<std::string> files = FilesIn(Dumps());
+  ASSERT_THAT(files, SizeIs(2));
+  EXPECT_NE(files[0], files[1]);
+  EXPECT_EQ(Log(), std::string(kStart) + kStarting + "Creating mini dump file: \r\n" + Dumps() +
+                       "\\" + files[0] + "\r\n" + kStarting + "Creating mini dump file: \r\n" +
+                       Dumps() + "\\" + files[1] + "\r\n");
+  // The second creation found the folder there and went on.
+  EXPECT_TRUE(ErrorReadRightAfter("CreateDirectoryA", ERROR_ALREADY_EXISTS, 2));
+  EXPECT_TRUE(EverythingClosed());
+}
+
+TEST_F(MinidumpWriterTest, DumpNamesBeginWithTheFirstThreeLettersOfTheBaseName) {
+  WriteDumpsOf(AGoodDump());
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"notepad.exe", "not"}, {"a.exe", "a"},        {"C:\\WINDOWS\\NOTEPAD.EXE", "NOT"},
+      {"unknown", "unk"},     {"my.app.exe", "my."}, {"/opt/x.y/zed", "zed"}};
+  for (const auto& [name, prefix] : cases) {
+    SCOPED_TRACE(name);
+    const std::vector<std::string> before = FilesIn(Dumps());
+    m_dialog.WriteMiniDump(kNotepadId, name.c_str());
+    std::vector<std::string> added;
+    for (const std::string& file : FilesIn(Dumps())) {
+      if (std::find(before.begin(), before.end(), file) == before.end()) added.push_back(file);
+    }
+    ASSERT_THAT(added, SizeIs(1));
+    EXPECT_TRUE(IsDumpFileName(added[0], prefix, "dmp")) << added[0];
+  }
+  EXPECT_EQ(fake::Calls()[IndexOf("GetTempFileNameA", 3)].detail, Dumps() + ",NOTEPAD,0");
+  EXPECT_EQ(fake::Calls()[IndexOf("GetTempFileNameA", 5)].detail, Dumps() + ",my.app,0");
+  EXPECT_TRUE(EverythingClosed());
+}
+
+TEST(DumpNameBase, KeepsOnlyWhatLiesBetweenTheDirectoryAndTheExtension) {
+  EXPECT_EQ(DumpNameBase("notepad.exe"), "notepad");
+  EXPECT_EQ(DumpNameBase("a.exe"), "a");
+  EXPECT_EQ(DumpNameBase("C:\\WINDOWS\\NOTEPAD.EXE"), "NOTEPAD");
+  EXPECT_EQ(DumpNameBase("C:NOTEPAD.EXE"), "NOTEPAD");
+  EXPECT_EQ(DumpNameBase("unknown"), "unknown");
+  EXPECT_EQ(DumpNameBase("my.app.exe"), "my.app");
+  EXPECT_EQ(DumpNameBase("dir.d/name"), "name");
+  EXPECT_EQ(DumpNameBase(".hidden"), "");
+  EXPECT_EQ(DumpNameBase(""), "");
+  // A name longer than any fixed buffer is split whole.
+  const std::string longBase(300, 'q');
+  EXPECT_EQ(DumpNameBase(CString("C:\\" + std::string(270, 'd') + "\\" + longBase + ".exe")),
+            CString(longBase));
+}
+
+TEST_F(MinidumpWriterTest, NameLongerThanAnyPartBufferStillGivesADumpNamedByItsFirstLetters) {
+  WriteDumpsOf(AGoodDump());
+  const std::string name = "C:\\" + std::string(240, 'd') + "\\" + std::string(300, 'x') + ".exe";
+
+  m_dialog.WriteMiniDump(kNotepadId, name.c_str());
+
+  const std::vector<std::string> files = FilesIn(Dumps());
+  ASSERT_THAT(files, SizeIs(1));
+  EXPECT_TRUE(IsDumpFileName(files[0], "xxx", "dmp")) << files[0];
+  EXPECT_EQ(Log(), std::string(kStart) + kStarting + "Creating mini dump file: \r\n" + Dumps() +
+                       "\\" + files[0] + "\r\n");
+}
+
+TEST_F(MinidumpWriterTest, NoRowSelectedShowsTheMessageAndCreatesNoFolder) {
+  static std::string shown;
+  shown.clear();
+  ui::Modal().messageBox = [](HWND, const char* text, const char*, UINT type) {
+    shown = text;
+    EXPECT_EQ(type, static_cast<UINT>(MB_ICONEXCLAMATION));
+    return IDOK;
+  };
+  for (int row = 0; row < m_dialog.ProcessList().GetItemCount(); ++row) {
+    m_dialog.ProcessList().SetItemState(row, 0, LVIS_SELECTED);
+  }
+
+  m_dialog.OnCreateMiniDump();
+
+  EXPECT_EQ(shown, "You must first select a process from the list.");
+  EXPECT_EQ(Log(), kStart);
+  EXPECT_FALSE(IsFolder(Dumps()));
+  EXPECT_EQ(fake::SeamCallCount(), 0);
+}
+
+TEST_F(MinidumpWriterTest, TheSelectedRowsProcessIsDumped) {
+  DumpRequest request;
+  WriteDumpsOf(AGoodDump(), &request);
+  const int row = 0;
+  ASSERT_EQ(m_dialog.ProcessList().GetItemData(row), kNotepadId);
+  m_dialog.ProcessList().SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED,
+                                      LVIS_SELECTED | LVIS_FOCUSED);
+
+  m_dialog.OnCreateMiniDump();
+
+  EXPECT_EQ(request.processId, kNotepadId);
+  const std::vector<std::string> files = FilesIn(Dumps());
+  ASSERT_THAT(files, SizeIs(1));
+  EXPECT_TRUE(IsDumpFileName(files[0], "not", "dmp")) << files[0];
+}
+
+TEST_F(MinidumpWriterTest, FolderThatCannotBeCreatedIsReportedAndNothingIsOpened) {
+  fake::FailCall("CreateDirectoryA", ERROR_ACCESS_DENIED);
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  EXPECT_EQ(Log(), kStart + SystemText(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(ErrorReadRightAfter("CreateDirectoryA", ERROR_ACCESS_DENIED));
+  EXPECT_EQ(fake::CountCalls("OpenProcess"), 0);
+  EXPECT_FALSE(IsFolder(Dumps()));
+  EXPECT_TRUE(EverythingClosed());
+}
+
+TEST_F(MinidumpWriterTest, ProcessThatCannotBeOpenedLogsItsErrorWithoutTheStartLine) {
+  m_dialog.WriteMiniDump(kLockedId, "system.exe");
+
+  EXPECT_EQ(Log(), kStart + SystemText(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(ErrorReadRightAfter("OpenProcess", ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(IsFolder(Dumps()));
+  EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
+  EXPECT_EQ(fake::CountCalls("GetTempFileNameA"), 0);
+  EXPECT_TRUE(EverythingClosed());
+}
+
+TEST_F(MinidumpWriterTest, TemporaryFileThatCannotBeOpenedIsLeftEmptyAndTheProcessClosed) {
+  fake::FailCall("CreateFileA", ERROR_SHARING_VIOLATION);
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  EXPECT_EQ(Log(), kStart + SystemText(ERROR_SHARING_VIOLATION));
+  EXPECT_TRUE(ErrorReadRightAfter("CreateFileA", ERROR_SHARING_VIOLATION));
+  const std::vector<std::string> files = FilesIn(Dumps());
+  ASSERT_THAT(files, SizeIs(1));
+  EXPECT_TRUE(IsDumpFileName(files[0], "not", "tmp")) << files[0];
+  EXPECT_EQ(ReadAll(Dumps() + "\\" + files[0]), "");
+  EXPECT_EQ(fake::CountCalls("MiniDumpWriteDump"), 0);
+  EXPECT_EQ(fake::CountCalls("CloseHandle"), 1);
+  EXPECT_TRUE(EverythingClosed());
+}
+
+TEST_F(MinidumpWriterTest, FailedDumpLogsTheWritersErrorAndLeavesNoFile) {
+  fake::FailCall("MiniDumpWriteDump", ERROR_PARTIAL_COPY);
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  EXPECT_EQ(Log(), kStart + std::string(kStarting) + SystemText(ERROR_PARTIAL_COPY));
+  EXPECT_TRUE(ErrorReadRightAfter("MiniDumpWriteDump", ERROR_PARTIAL_COPY));
+  EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
+  EXPECT_TRUE(EverythingClosed());
+  // Closed, then deleted, then reported.
+  const int dump = IndexOf("MiniDumpWriteDump");
+  const std::vector<std::string> names = fake::CallNames();
+  ASSERT_GE(names.size(), static_cast<size_t>(dump + 6));
+  EXPECT_THAT(std::vector<std::string>(names.begin() + dump, names.begin() + dump + 6),
+              ElementsAre("MiniDumpWriteDump", "GetLastError", "CloseHandle", "CloseHandle",
+                          "DeleteFileA", "FormatMessageA"));
+}
+
+TEST_F(MinidumpWriterTest, FailedDumpWithAnErrorWithoutTextLogsOnlyTheStartLine) {
+  fake::FailCall("MiniDumpWriteDump", 0x2000BEEF);
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  ASSERT_EQ(SystemText(0x2000BEEF), "");
+  EXPECT_EQ(Log(), std::string(kStart) + kStarting);
+  EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
+  EXPECT_TRUE(EverythingClosed());
+}
+
+TEST_F(MinidumpWriterTest, FileThatIsNotADumpCountsAsAFailedDumpAndIsDeleted) {
+  const std::vector<std::pair<const char*, std::string>> writes = {
+      {"empty", ""},
+      {"header only", std::string("MDMP") + std::string(28, '\0')},
+      {"wrong signature", std::string("PMDM") + std::string(300, '\0')},
+      {"short", "MDM"}};
+  for (const auto& [what, content] : writes) {
+    SCOPED_TRACE(what);
+    fake::Reset();
+    UseProcessTable();
+    m_dialog.Output().SetWindowText(kStart);
+    WriteDumpsOf(content);
+
+    m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+    EXPECT_EQ(Log(), kStart + std::string(kStarting) + SystemText(ERROR_FILE_CORRUPT));
+    EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
+    EXPECT_EQ(fake::CountCalls("MoveFileA"), 0);
+    EXPECT_TRUE(EverythingClosed());
+  }
+}
+
+TEST_F(MinidumpWriterTest, DumpThatCannotBeReadBackIsReportedWithTheReadError) {
+  WriteDumpsOf(AGoodDump());
+  fake::FailCall("ReadFile", ERROR_LOCK_VIOLATION);
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  EXPECT_EQ(Log(), kStart + std::string(kStarting) + SystemText(ERROR_LOCK_VIOLATION));
+  EXPECT_TRUE(ErrorReadRightAfter("ReadFile", ERROR_LOCK_VIOLATION));
+  EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
+  EXPECT_TRUE(EverythingClosed());
+}
+
+TEST_F(MinidumpWriterTest, RenameOntoAnExistingFileKeepsBothAndNamesTheTemporaryFile) {
+  WriteDumpsOf(AGoodDump());
+  // Someone puts a file under the final name while the dump is written.
+  fake::Hook().MoveFileA = [](LPCSTR from, LPCSTR to) {
+    WriteAll(to, "keep me");
+    return ::MoveFileA(from, to);
+  };
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  const std::vector<std::string> files = FilesIn(Dumps());
+  ASSERT_THAT(files, SizeIs(2));
+  EXPECT_TRUE(IsDumpFileName(files[0], "not", "dmp")) << files[0];
+  EXPECT_TRUE(IsDumpFileName(files[1], "not", "tmp")) << files[1];
+  EXPECT_EQ(ReadAll(Dumps() + "\\" + files[0]), "keep me");
+  EXPECT_EQ(ReadAll(Dumps() + "\\" + files[1]), AGoodDump());
+  EXPECT_EQ(Log(), kStart + std::string(kStarting) + SystemText(ERROR_ALREADY_EXISTS) +
+                       "Creating mini dump file: \r\n" + Dumps() + "\\" + files[1] + "\r\n");
+  EXPECT_TRUE(ErrorReadRightAfter("MoveFileA", ERROR_ALREADY_EXISTS));
+  EXPECT_TRUE(EverythingClosed());
+}
+
+TEST_F(MinidumpWriterTest, TemporaryNameThatCannotBeMadeIsReportedAndNothingIsOpened) {
+  fake::FailCall("GetTempFileNameA", ERROR_DIRECTORY);
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  EXPECT_EQ(Log(), kStart + SystemText(ERROR_DIRECTORY));
+  EXPECT_TRUE(ErrorReadRightAfter("GetTempFileNameA", ERROR_DIRECTORY));
+  EXPECT_EQ(fake::CountCalls("CreateFileA"), 0);
+  EXPECT_EQ(fake::Calls()[IndexOf("CloseHandle")].detail, "process:4242");
+  EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
+  EXPECT_TRUE(EverythingClosed());
+}
+
+TEST_F(MinidumpWriterTest, FileNamedDumpsInPlaceOfTheFolderIsReportedAndNothingIsWritten) {
+  WriteAll(Dumps(), "");
+  WriteDumpsOf(AGoodDump());
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  // The creation's 183 is accepted; the temporary name is where it fails.
+  EXPECT_TRUE(ErrorReadRightAfter("CreateDirectoryA", ERROR_ALREADY_EXISTS));
+  const int read = IndexOf("GetTempFileNameA") + 1;
+  ASSERT_EQ(fake::Calls()[read].name, "GetLastError");
+  const DWORD error = static_cast<DWORD>(std::stoul(fake::Calls()[read].detail));
+  EXPECT_NE(error, fake::kClobbered);
+  EXPECT_NE(SystemText(error), "");
+  EXPECT_EQ(Log(), kStart + SystemText(error));
+  EXPECT_EQ(fake::CountCalls("CreateFileA"), 0);
+  EXPECT_FALSE(IsFolder(Dumps()));
+  EXPECT_EQ(ReadAll(Dumps()), "");
+  EXPECT_THAT(FilesIn(m_folder), ElementsAre("dumps"));
+  EXPECT_TRUE(EverythingClosed());
+}
+
+TEST_F(MinidumpWriterTest, CurrentDirectoryThatCannotBeReadIsReportedAndNothingElseHappens) {
+  fake::FailCall("GetCurrentDirectoryA", ERROR_ACCESS_DENIED);
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  EXPECT_EQ(Log(), kStart + SystemText(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(ErrorReadRightAfter("GetCurrentDirectoryA", ERROR_ACCESS_DENIED));
+  EXPECT_THAT(NamesWithout("GetLastError"),
+              ElementsAre("GetCurrentDirectoryA", "FormatMessageA", "LocalFree"));
+  EXPECT_FALSE(IsFolder(Dumps()));
+}
+
+TEST_F(MinidumpWriterTest, CurrentDirectoryTooLongForTheFolderIsReportedAsAPathTooLong) {
+  // 254 characters: "\dumps" and its zero no longer fit in MAX_PATH.
+  std::string deep = m_folder;
+  while (deep.size() < 254) {
+    deep += "\\" + std::string(std::min<size_t>(60, 254 - deep.size() - 1), 'd');
+    ASSERT_TRUE(::CreateDirectoryA(deep.c_str(), nullptr) || IsFolder(deep)) << deep;
+  }
+  ASSERT_EQ(deep.size(), 254u);
+  ASSERT_TRUE(::SetCurrentDirectoryA(deep.c_str()));
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  EXPECT_EQ(Log(), kStart + SystemText(ERROR_FILENAME_EXCED_RANGE));
+  EXPECT_EQ(fake::CountCalls("CreateDirectoryA"), 0);
+  EXPECT_THAT(FilesIn(deep), IsEmpty());
+  ::SetCurrentDirectoryA(m_folder.c_str());
+}
+
+TEST_F(MinidumpWriterTest, CurrentDirectoryLongerThanTheBufferIsReportedAsAPathTooLong) {
+  fake::Hook().GetCurrentDirectoryA = [](DWORD, LPSTR) -> DWORD { return 300; };
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  EXPECT_EQ(Log(), kStart + SystemText(ERROR_FILENAME_EXCED_RANGE));
+  EXPECT_EQ(fake::CountCalls("CreateDirectoryA"), 0);
+}
+
+TEST_F(MinidumpWriterTest, CurrentDirectoryOf253CharactersStillGetsItsFolderPath) {
+  static const std::string directory = "Z:\\" + std::string(250, 'k');
+  fake::Hook().GetCurrentDirectoryA = [](DWORD size, LPSTR buffer) -> DWORD {
+    EXPECT_EQ(size, static_cast<DWORD>(MAX_PATH));
+    memcpy(buffer, directory.c_str(), directory.size() + 1);
+    return static_cast<DWORD>(directory.size());
+  };
+  fake::FailCall("CreateDirectoryA", ERROR_PATH_NOT_FOUND);
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  EXPECT_EQ(fake::Calls()[IndexOf("CreateDirectoryA")].detail, directory + "\\dumps");
+  EXPECT_EQ(Log(), kStart + SystemText(ERROR_PATH_NOT_FOUND));
+}
+
+TEST_F(MinidumpWriterTest, DriveRootGivesAFolderPathWithTwoSeparators) {
+  fake::Hook().GetCurrentDirectoryA = [](DWORD, LPSTR buffer) -> DWORD {
+    memcpy(buffer, "Q:\\", 4);
+    return 3;
+  };
+  fake::FailCall("CreateDirectoryA", ERROR_PATH_NOT_FOUND);
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  EXPECT_EQ(fake::Calls()[IndexOf("CreateDirectoryA")].detail, "Q:\\\\dumps");
+}
+
+}  // namespace

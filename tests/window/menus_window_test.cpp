@@ -1,0 +1,355 @@
+// The menu bar, the list's context menu, the no-selection message, Exit and
+// the About box of the real window.
+#include "resources/resource.h"
+#include "tests/support/hosted_dialog.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// A menu as text: one entry per item, "text=id" or "-" for a separator,
+// popups as "text{...}".
+std::string Describe(HMENU menu) {
+  std::string text;
+  const int count = ::GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    char label[128] = {};
+    MENUITEMINFOA item{};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_SUBMENU;
+    item.dwTypeData = label;
+    item.cch = sizeof(label);
+    if (!::GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &item)) return text + "<error>";
+    if (i > 0) text += " ";
+    if (item.fType & MFT_SEPARATOR) {
+      text += "-";
+    } else if (item.hSubMenu) {
+      text += std::string(label) + "{" + Describe(item.hSubMenu) + "}";
+    } else {
+      text += std::string(label) + "=" + std::to_string(item.wID);
+    }
+  }
+  return text;
+}
+
+constexpr char kMainMenu[] =
+    "&File{E&xit=57602} "
+    "Process{New Process...=32778 - Create Mini-dump=32776 End Process=32779 - "
+    "&Refresh List=32784} "
+    "Help{&About=32783}";
+
+// The system's own text for an error code.
+std::string SystemText(DWORD code) {
+  char* text = nullptr;
+  const DWORD length = ::FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
+      nullptr);
+  std::string result = length ? std::string(text) : std::string();
+  if (text) ::LocalFree(text);
+  return result;
+}
+
+constexpr char kContextPopup[] = "Create Mini-dump=32775 End Process=32781 - &Refresh List=32784";
+
+TEST(Menus, TheMenuBarHasFileProcessAndHelpWithTheirItemsAndCommands) {
+  hosted::Application();
+  const HMENU menu = ::LoadMenuA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAIN_MENU));
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(Describe(menu), kMainMenu);
+  ::DestroyMenu(menu);
+}
+
+TEST(Menus, TheContextMenuIsOnePopupWithDumpEndAndRefresh) {
+  hosted::Application();
+  const HMENU menu = ::LoadMenuA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_CONTEXT_MENU));
+  ASSERT_NE(menu, nullptr);
+  ASSERT_EQ(::GetMenuItemCount(menu), 1);
+  const HMENU popup = ::GetSubMenu(menu, 0);
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(Describe(popup), kContextPopup);
+  ::DestroyMenu(menu);
+}
+
+TEST(Menus, TheMainWindowShowsTheMenuBar) {
+  hosted::HostedDialog host;
+  ASSERT_TRUE(host.Created());
+  const HMENU bar = ::GetMenu(host.Window());
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(Describe(bar), kMainMenu);
+}
+
+TEST(Menus, TheApplicationTakesTheHelpCommand) {
+  CWinApp& application = hosted::Application();
+  const MessageMapEntry* help = application.FindEntry(WM_COMMAND, 0, ID_HELP);
+  ASSERT_NE(help, nullptr);
+  EXPECT_EQ(help->id, static_cast<UINT>(ID_HELP));
+  // It is the application's only command.
+  const MessageMapEntry* entries = application.GetMessageMap()->entries;
+  EXPECT_EQ(entries[0].id, static_cast<UINT>(ID_HELP));
+  EXPECT_EQ(entries[1].message, 0u);
+}
+
+// --- The context menu -----------------------------------------------------------
+
+class ContextMenuTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(host.Created());
+    ASSERT_GT(List().GetItemCount(), 0);
+    host.Answered().cursor = POINT{321, 234};
+  }
+
+  CListCtrl& List() { return host->ProcessList(); }
+
+  // Right-clicks the list as the list reports it, and gives the result the
+  // window answered.
+  LRESULT RightClick() {
+    NMITEMACTIVATE click{};
+    click.hdr.hwndFrom = List().m_hWnd;
+    click.hdr.idFrom = IDC_PROCESS_LIST;
+    click.hdr.code = NM_RCLICK;
+    click.iItem = -1;
+    ::SetWindowLongPtrA(host.Window(), DWLP_MSGRESULT, 99);
+    ::SendMessageA(host.Window(), WM_NOTIFY, IDC_PROCESS_LIST, reinterpret_cast<LPARAM>(&click));
+    return ::GetWindowLongPtrA(host.Window(), DWLP_MSGRESULT);
+  }
+
+  // A row for a process that does not exist, selected; commands on it fail
+  // harmlessly.
+  int SelectBogusRow() {
+    const int row = List().InsertItem(List().GetItemCount(), "-16");
+    List().SetItemText(row, 1, "bogus.exe");
+    List().SetItemData(row, 0xFFFFFFF0u);
+    List().SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    return row;
+  }
+
+  std::string Log() { return hosted::WindowText(host->Output().m_hWnd); }
+  std::vector<hosted::RowTexts> Rows() { return hosted::Rows(List()); }
+
+  hosted::HostedDialog host;
+};
+
+TEST_F(ContextMenuTest, RightClickWithNoRowSelectedShowsNoMenuAndNoMessage) {
+  ASSERT_EQ(List().GetNextItem(-1, LVNI_SELECTED), -1);
+  EXPECT_EQ(RightClick(), 0);
+  NMHDR header{List().m_hWnd, IDC_PROCESS_LIST, static_cast<UINT>(NM_RCLICK)};
+  LRESULT result = 99;
+  host->OnListRightClick(&header, &result);
+  EXPECT_EQ(result, 0);
+  EXPECT_THAT(host.Answered().popups, IsEmpty());
+  EXPECT_THAT(host.Answered().boxes, IsEmpty());
+  EXPECT_EQ(host.Answered().cursorReads, 0);
+}
+
+TEST_F(ContextMenuTest, RightClickOnASelectedRowShowsTheMenuAtTheCursorAndDestroysItAfter) {
+  List().SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+  EXPECT_EQ(RightClick(), 0);
+
+  ASSERT_EQ(host.Answered().popups.size(), 1u);
+  const hosted::TrackedPopup& popup = host.Answered().popups[0];
+  EXPECT_EQ(popup.flags, static_cast<UINT>(TPM_NONOTIFY | TPM_RETURNCMD));
+  EXPECT_EQ(popup.x, 321);
+  EXPECT_EQ(popup.y, 234);
+  EXPECT_EQ(popup.owner, host.Window());
+  EXPECT_TRUE(popup.wasMenu);
+  EXPECT_EQ(popup.itemCount, 4);
+  EXPECT_FALSE(::IsMenu(popup.popup));
+  EXPECT_EQ(host.Answered().cursorReads, 1);
+}
+
+TEST_F(ContextMenuTest, DismissingTheMenuChangesNothing) {
+  SelectBogusRow();
+  const std::vector<hosted::RowTexts> rows = Rows();
+  host.Answered().popupAnswer = 0;
+
+  EXPECT_EQ(RightClick(), 0);
+
+  ASSERT_EQ(host.Answered().popups.size(), 1u);
+  EXPECT_FALSE(::IsMenu(host.Answered().popups[0].popup));
+  EXPECT_EQ(Rows(), rows);
+  EXPECT_EQ(Log(), "Output....\r\n");
+  EXPECT_THAT(host.Answered().boxes, IsEmpty());
+}
+
+TEST_F(ContextMenuTest, RefreshListFromTheMenuRebuildsTheList) {
+  SelectBogusRow();
+  host.Answered().popupAnswer = ID_PROCESS_REFRESH;
+
+  EXPECT_EQ(RightClick(), 0);
+
+  ASSERT_EQ(host.Answered().popups.size(), 1u);
+  EXPECT_FALSE(::IsMenu(host.Answered().popups[0].popup));
+  for (const hosted::RowTexts& row : Rows()) EXPECT_NE(row.name, "bogus.exe");
+  EXPECT_EQ(g_nextRow, List().GetItemCount());
+  EXPECT_EQ(List().GetNextItem(-1, LVNI_SELECTED), -1);
+  EXPECT_EQ(Log(), "Output....\r\n");
+}
+
+TEST_F(ContextMenuTest, CreateMiniDumpFromTheMenuDumpsTheSelectedRowsProcess) {
+  SelectBogusRow();
+  host.Answered().popupAnswer = ID_CONTEXT_DUMP;
+
+  EXPECT_EQ(RightClick(), 0);
+
+  ASSERT_EQ(host.Answered().popups.size(), 1u);
+  EXPECT_FALSE(::IsMenu(host.Answered().popups[0].popup));
+  // The process does not exist: the dump fails with the system's own text.
+  ASSERT_NE(SystemText(ERROR_INVALID_PARAMETER), "");
+  EXPECT_EQ(Log(), "Output....\r\n" + SystemText(ERROR_INVALID_PARAMETER));
+}
+
+TEST_F(ContextMenuTest, EndProcessFromTheMenuAsksBeforeEndingTheSelectedRowsProcess) {
+  const int row = SelectBogusRow();
+  host.Answered().popupAnswer = ID_CONTEXT_END;
+  host.Answered().boxAnswer = IDYES;
+
+  EXPECT_EQ(RightClick(), 0);
+
+  ASSERT_EQ(host.Answered().popups.size(), 1u);
+  EXPECT_FALSE(::IsMenu(host.Answered().popups[0].popup));
+  ASSERT_GE(host.Answered().boxes.size(), 1u);
+  EXPECT_EQ(host.Answered().boxes[0].text, "Are you sure you wish to end this process?");
+  EXPECT_EQ(Log(), "Output....\r\nCould not end process: " + SystemText(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(List().GetItemText(row, 1), "bogus.exe");
+}
+
+// --- Refresh from every place -------------------------------------------------
+
+TEST_F(ContextMenuTest, RefreshFromTheMenuBarAndTheButtonRebuildTheListToo) {
+  for (const WPARAM command :
+       {MAKEWPARAM(ID_PROCESS_REFRESH, 0), MAKEWPARAM(IDC_REFRESH, BN_CLICKED)}) {
+    SCOPED_TRACE(command);
+    SelectBogusRow();
+    ::SendMessageA(host.Window(), WM_COMMAND, command,
+                   HIWORD(command) == BN_CLICKED
+                       ? reinterpret_cast<LPARAM>(::GetDlgItem(host.Window(), IDC_REFRESH))
+                       : 0);
+    for (const hosted::RowTexts& row : Rows()) EXPECT_NE(row.name, "bogus.exe");
+    EXPECT_EQ(g_nextRow, List().GetItemCount());
+    EXPECT_GT(List().GetItemCount(), 0);
+  }
+  EXPECT_THAT(host.Answered().popups, IsEmpty());
+}
+
+// --- Commands that need a selection ---------------------------------------------
+
+TEST_F(ContextMenuTest, CreateMiniDumpWithNothingSelectedAsksTheUserToSelectAProcess) {
+  ASSERT_EQ(List().GetNextItem(-1, LVNI_SELECTED), -1);
+  host.Command(ID_PROCESS_DUMP);
+
+  ASSERT_EQ(host.Answered().boxes.size(), 1u);
+  const hosted::ShownBox& box = host.Answered().boxes[0];
+  EXPECT_EQ(box.text, "You must first select a process from the list.");
+  // No caption of its own: the box shows the program's name.
+  EXPECT_EQ(box.caption, ui::ProgramName().str());
+  EXPECT_EQ(box.caption, "window_tests");
+  EXPECT_EQ(box.type, static_cast<UINT>(MB_ICONEXCLAMATION));
+  EXPECT_EQ(box.owner, host.Window());
+  EXPECT_EQ(Log(), "Output....\r\n");
+}
+
+// --- Exit and About ---------------------------------------------------------------
+
+TEST(MenuCommands, FileExitClosesTheWindow) {
+  hosted::HostedDialog host;
+  ASSERT_TRUE(host.Created());
+  const HWND window = host.Window();
+  host.Command(ID_APP_EXIT);
+  EXPECT_FALSE(::IsWindow(window));
+  EXPECT_THAT(host.Answered().boxes, IsEmpty());
+}
+
+// What the About box showed while it was open.
+struct SeenAboutBox {
+  HWND window = nullptr;
+  std::string caption;
+  std::vector<std::string> texts;
+  bool visible = false;
+  bool hasOk = false;
+  int ticks = 0;
+};
+SeenAboutBox g_seen;
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
+  char name[16] = {};
+  ::GetClassNameA(window, name, sizeof(name));
+  if (std::string(name) == "#32770" && hosted::WindowText(window) == "About Vellorn") {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Runs inside the About box's own modal loop: reads the box, then presses OK.
+void CALLBACK AnswerAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
+  ++g_seen.ticks;
+  HWND about = nullptr;
+  ::EnumThreadWindows(::GetCurrentThreadId(), &FindDialog, reinterpret_cast<LPARAM>(&about));
+  if (about == nullptr) {
+    if (g_seen.ticks > 200) ::KillTimer(nullptr, timer);
+    return;
+  }
+  ::KillTimer(nullptr, timer);
+  g_seen.window = about;
+  g_seen.caption = hosted::WindowText(about);
+  g_seen.visible = ::IsWindowVisible(about) != FALSE;
+  for (HWND child = ::GetWindow(about, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    g_seen.texts.push_back(hosted::WindowText(child));
+  }
+  g_seen.hasOk = ::GetDlgItem(about, IDOK) != nullptr;
+  ::PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(about, IDOK)));
+}
+
+class AboutBoxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(host.Created());
+    g_seen = SeenAboutBox();
+    timer = ::SetTimer(nullptr, 0, 20, &AnswerAboutBox);
+    ASSERT_NE(timer, 0u);
+  }
+  void TearDown() override { ::KillTimer(nullptr, timer); }
+
+  void ExpectAboutBoxWasShownAndClosedByOk() {
+    ASSERT_NE(g_seen.window, nullptr) << "no About box came up";
+    EXPECT_EQ(g_seen.caption, "About Vellorn");
+    EXPECT_TRUE(g_seen.visible);
+    EXPECT_THAT(g_seen.texts, ::testing::Contains("Vellorn Version 1.0"));
+    EXPECT_TRUE(g_seen.hasOk);
+    // OK closed it, and the modal run returned.
+    EXPECT_FALSE(::IsWindow(g_seen.window));
+  }
+
+  hosted::HostedDialog host;
+  UINT_PTR timer = 0;
+};
+
+TEST_F(AboutBoxTest, HelpAboutOpensTheAboutBox) {
+  host.Command(ID_HELP_ABOUT);
+  ExpectAboutBoxWasShownAndClosedByOk();
+}
+
+TEST_F(AboutBoxTest, AboutVellornOnTheSystemMenuOpensTheAboutBox) {
+  ::SendMessageA(host.Window(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+  ExpectAboutBoxWasShownAndClosedByOk();
+}
+
+TEST_F(AboutBoxTest, OtherSystemCommandsReachTheDefaultHandling) {
+  // Minimizing through the system menu's command still works.
+  ::SendMessageA(host.Window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ui::PumpMessages();
+  EXPECT_TRUE(::IsIconic(host.Window()));
+  EXPECT_EQ(g_seen.window, nullptr);
+}
+
+}  // namespace
