@@ -10,9 +10,9 @@
 namespace {
 
 constexpr char kDumpsFolder[] = "\\dumps";
-// The longest current directory that leaves room for "\dumps" and its zero.
 // "MDMP" as the header's first four bytes read.
 constexpr ULONG32 kMinidumpSignature = 0x504D444D;
+// The longest current directory that leaves room for "\dumps" and its zero.
 constexpr DWORD kMaxCurrentDirectory = MAX_PATH - (sizeof(kDumpsFolder) - 1) - 1;
 
 // The dump's final name: the temporary extension ("tmp") becomes "dmp".
@@ -75,7 +75,9 @@ void CMainDialog::OnCreateMiniDump() {
   WriteMiniDump(processId, m_processList.GetItemText(row, 1));
 }
 
-void CMainDialog::WriteMiniDump(DWORD processId, CString name) {
+// The name is the writer's own copy, independent of the row it came from.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
+void CMainDialog::WriteMiniDump(DWORD processId, CString name) {  // cppcheck-suppress passedByValue
   char folder[MAX_PATH] = {};
   const DWORD length = sys::GetCurrentDirectoryA(MAX_PATH, folder);
   if (length == 0) {
