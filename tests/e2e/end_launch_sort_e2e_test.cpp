@@ -1,0 +1,476 @@
+// New Process, End Process and the column sort of the real program, driven
+// from outside: the file-open dialog, the context menu, the confirmation and
+// failure boxes, real header clicks, and what the processes themselves do.
+#include "tests/support/driver/session.h"
+
+#include <gtest/gtest.h>
+
+#include <dbghelp.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr WORD kNewProcess = 32778;
+constexpr WORD kCreateMiniDump = 32776;
+constexpr WORD kEndProcessCommand = 32779;
+// Downs to the context menu's items: Create Mini-dump, End Process.
+constexpr int kContextEndProcess = 2;
+
+constexpr const char* kQuestion = "Are you sure you wish to end this process?";
+constexpr const char* kRefused = "The process could not be terminated.";
+
+// The system's own text for an error code.
+std::string SystemText(DWORD code) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
+      nullptr);
+  std::string result(text ? text : "", length);
+  LocalFree(text);
+  return result;
+}
+
+// How launch_target.exe was asked to show itself, from the record it writes.
+struct LaunchRecord {
+  bool found = false;
+  DWORD processId = 0;
+  unsigned long flags = 0;
+  unsigned show = 0;
+  int cmdShow = -1;
+  int visible = -1;
+};
+
+LaunchRecord ReadRecord(const std::string& path) {
+  LaunchRecord record;
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return record;
+  unsigned long id = 0;
+  record.found = std::fscanf(file, "pid=%lu flags=0x%lx show=%u cmdshow=%d visible=%d", &id,
+                             &record.flags, &record.show, &record.cmdShow, &record.visible) == 5;
+  record.processId = id;
+  std::fclose(file);
+  return record;
+}
+
+LaunchRecord WaitForRecord(const std::string& path) {
+  LaunchRecord record;
+  e2e::WaitFor([&] { return (record = ReadRecord(path)).found; }, 15000);
+  return record;
+}
+
+// A handle on a process that this test did not start, to see it end. Ends
+// the process if it still runs when the test is over.
+class Watched {
+ public:
+  explicit Watched(DWORD processId)
+      : m_process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE,
+                              FALSE, processId)) {}
+  ~Watched() {
+    if (!m_process) return;
+    if (Running()) TerminateProcess(m_process, 1);
+    CloseHandle(m_process);
+  }
+  Watched(const Watched&) = delete;
+  Watched& operator=(const Watched&) = delete;
+
+  bool Valid() const { return m_process != nullptr; }
+  bool Running() const { return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
+  bool WaitForExit(unsigned timeoutMs = 10000) const {
+    return m_process && WaitForSingleObject(m_process, timeoutMs) == WAIT_OBJECT_0;
+  }
+  DWORD ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (m_process) GetExitCodeProcess(m_process, &code);
+    return code;
+  }
+
+ private:
+  HANDLE m_process;
+};
+
+// A row as the user sees it, with its row data; the index is left out, as it
+// changes when rows move.
+std::vector<std::string> Seen(const std::vector<e2e::ListRow>& rows) {
+  std::vector<std::string> seen;
+  for (const auto& row : rows) {
+    seen.push_back(row.id + " | " + row.name + " | " + row.threads + " | " +
+                   std::to_string(static_cast<long long>(row.data)));
+  }
+  return seen;
+}
+
+std::vector<std::string> Without(std::vector<std::string> rows, size_t index) {
+  rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(index));
+  return rows;
+}
+
+// The index of the row whose ID column reads processId, as the user finds it.
+int RowShowing(const e2e::VellornSession& vellorn, DWORD processId) {
+  const std::string id = std::to_string(static_cast<int>(processId));
+  for (const auto& row : vellorn.Rows()) {
+    if (row.id == id) return row.index;
+  }
+  return -1;
+}
+
+std::string WindowText(HWND window) {
+  char text[512] = {};
+  if (!window) return {};
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, 2000, nullptr);
+  return text;
+}
+
+// The file-open dialog's name field: the combo box 1148 of the explorer look,
+// else the plain edit 1152.
+std::string FileNameField(HWND dialog) {
+  const HWND combo = GetDlgItem(dialog, 1148);
+  if (combo && IsWindowVisible(combo)) return WindowText(combo);
+  return WindowText(GetDlgItem(dialog, 1152));
+}
+
+BOOL CALLBACK FindShownIcon(HWND child, LPARAM found) {
+  char kind[16] = {};
+  GetClassNameA(child, kind, sizeof kind);
+  if (lstrcmpiA(kind, "Static") == 0 &&
+      (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child) &&
+      SendMessageA(child, STM_GETICON, 0, 0) != 0) {
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Whether a box shows an icon: the message box keeps its icon control even
+// when it has no icon to show, hidden and empty.
+bool ShowsIcon(const e2e::Box& box) {
+  bool found = false;
+  EnumChildWindows(box.window, FindShownIcon, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+void ExpectConfirmation(const e2e::Box& box) {
+  EXPECT_EQ(box.caption, "End Process");
+  EXPECT_EQ(box.text, kQuestion);
+  EXPECT_FALSE(ShowsIcon(box));
+  ASSERT_EQ(box.buttons.size(), 2u);
+  EXPECT_EQ(box.buttons[0].id, IDYES);
+  EXPECT_EQ(box.buttons[1].id, IDNO);
+}
+
+// Ends the process of `row` through the context menu with the given answer.
+e2e::Box EndThroughContextMenu(const e2e::VellornSession& vellorn, int row) {
+  EXPECT_TRUE(vellorn.SelectRow(row));
+  vellorn.RightClickRow(row);
+  const e2e::PopupMenu menu = vellorn.WaitForPopupMenu();
+  EXPECT_TRUE(menu) << "no context menu";
+  if (!menu) return {};
+  e2e::ChooseMenuItem(menu, kContextEndProcess);
+  return vellorn.WaitForBox("End Process");
+}
+
+TEST(NewAndEndProcessFromOutside,
+     APickedProgramStartsHiddenListsAfterRefreshAndEndsWithExactlyItsRow) {
+  e2e::VellornSession vellorn;
+  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+  const std::string programs = vellorn.Folder() + "\\picked programs";
+  ASSERT_TRUE(CreateDirectoryA(programs.c_str(), nullptr));
+  const std::string target = programs + "\\launch_target.exe";
+  ASSERT_TRUE(CopyFileA(e2e::ProgramPath("launch_target.exe").c_str(), target.c_str(), FALSE));
+  const std::vector<std::string> filled = Seen(vellorn.Rows());
+  const std::string firstLog = vellorn.Log();
+
+  // Process > New Process... opens the file-open dialog on the program's name pattern.
+  vellorn.Command(kNewProcess);
+  const e2e::Box dialog = vellorn.WaitForBox();
+  ASSERT_TRUE(dialog) << "no file-open dialog";
+  EXPECT_EQ(FileNameField(dialog.window), "*.exe;*.bat;*.com");
+  ASSERT_TRUE(e2e::OpenFileInDialog(dialog, target));
+
+  // The program runs, told to start hidden, and the log names it.
+  const LaunchRecord record = WaitForRecord(programs + "\\launch_target.txt");
+  ASSERT_TRUE(record.found) << "the picked program did not start";
+  EXPECT_EQ(record.flags & STARTF_USESHOWWINDOW, static_cast<unsigned long>(STARTF_USESHOWWINDOW));
+  EXPECT_EQ(record.show, static_cast<unsigned>(SW_HIDE));
+  EXPECT_EQ(record.cmdShow, SW_HIDE);
+  EXPECT_EQ(record.visible, 0);
+  const std::string launchedLog = firstLog + "Creating process...\r\n" + target + "\r\n";
+  EXPECT_TRUE(vellorn.WaitForLog(launchedLog)) << vellorn.Log();
+  const Watched started(record.processId);
+  ASSERT_TRUE(started.Running());
+  // A process started after it, whose row will lie below its row.
+  e2e::Process later;
+  ASSERT_TRUE(later.Launch(
+      "\"" + e2e::ProgramPath("launch_target.exe") + "\" \"" + vellorn.Folder() + "\\later.txt\"",
+      vellorn.Folder(), SW_HIDE));
+  ASSERT_TRUE(WaitForRecord(vellorn.Folder() + "\\later.txt").found);
+
+  // Not in the list until Refresh.
+  EXPECT_EQ(Seen(vellorn.Rows()), filled);
+  vellorn.ClickButton(e2e::kRefreshButton);
+  ASSERT_TRUE(e2e::WaitFor([&] { return RowShowing(vellorn, later.Id()) >= 0; }));
+  e2e::Pause(200);  // the fill runs in one handler; let it finish
+  const std::vector<e2e::ListRow> refreshed = vellorn.Rows();
+  const int row = RowShowing(vellorn, record.processId);
+  ASSERT_GE(row, 0);
+  EXPECT_EQ(refreshed[static_cast<size_t>(row)].name, "launch_target.exe");
+  EXPECT_EQ(refreshed[static_cast<size_t>(row)].data, static_cast<LPARAM>(record.processId));
+  ASSERT_LT(row, RowShowing(vellorn, later.Id())) << "a row must lie below the ended one";
+
+  // End Process answered No: nothing happens.
+  const e2e::Box askedFirst = EndThroughContextMenu(vellorn, row);
+  ASSERT_TRUE(askedFirst) << "no confirmation";
+  ExpectConfirmation(askedFirst);
+  ASSERT_TRUE(e2e::AnswerBox(askedFirst, IDNO));
+  e2e::Pause(500);
+  EXPECT_EQ(vellorn.OpenBoxCount(), 0);
+  EXPECT_TRUE(started.Running());
+  EXPECT_EQ(Seen(vellorn.Rows()), Seen(refreshed));
+  EXPECT_EQ(vellorn.Log(), launchedLog);
+
+  // Answered Yes: the process ends with code 0 and exactly its row goes.
+  const e2e::Box askedAgain = EndThroughContextMenu(vellorn, row);
+  ASSERT_TRUE(askedAgain) << "no confirmation";
+  ExpectConfirmation(askedAgain);
+  ASSERT_TRUE(e2e::AnswerBox(askedAgain, IDYES));
+  ASSERT_TRUE(started.WaitForExit());
+  EXPECT_EQ(started.ExitCode(), 0u);
+  EXPECT_TRUE(vellorn.WaitForLog(launchedLog + "Process launch_target.exe has ended.\r\n"))
+      << vellorn.Log();
+  EXPECT_EQ(Seen(vellorn.Rows()), Without(Seen(refreshed), static_cast<size_t>(row)));
+  EXPECT_EQ(vellorn.OpenBoxCount(), 0);
+  EXPECT_TRUE(later.Running());
+}
+
+TEST(EndProcessFromOutside,
+     AProcessGoneSinceTheListWasFilledIsReportedWithTheSystemTextAndItsRowStays) {
+  const std::string folder = e2e::FreshFolderForCurrentTest();
+  DWORD goneId = 0;
+  {
+    e2e::Process victim;
+    ASSERT_TRUE(victim.Launch(
+        "\"" + e2e::ProgramPath("launch_target.exe") + "\" \"" + folder + "\\victim.txt\"", folder,
+        SW_HIDE));
+    ASSERT_TRUE(WaitForRecord(folder + "\\victim.txt").found);
+    goneId = victim.Id();
+
+    e2e::VellornSession::Options options;
+    options.folder = folder;
+    e2e::VellornSession vellorn(options);
+    ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+    const int row = RowShowing(vellorn, goneId);
+    ASSERT_GE(row, 0) << "the running program is not listed";
+
+    victim.Terminate(1);
+    victim = e2e::Process();  // no handle keeps it
+    // What the system answers now for the ID that the row still holds.
+    DWORD error = 0;
+    ASSERT_TRUE(e2e::WaitFor([&] {
+      const HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, goneId);
+      if (process == nullptr) {
+        error = GetLastError();
+        return true;
+      }
+      CloseHandle(process);
+      return false;
+    })) << "the ended process can still be opened";
+    ASSERT_FALSE(SystemText(error).empty()) << "error " << error;
+
+    const std::vector<std::string> rows = Seen(vellorn.Rows());
+    const std::string firstLog = vellorn.Log();
+    ASSERT_TRUE(vellorn.SelectRow(row));
+    vellorn.Command(kEndProcessCommand);
+    const e2e::Box question = vellorn.WaitForBox("End Process");
+    ASSERT_TRUE(question);
+    ExpectConfirmation(question);
+    ASSERT_TRUE(e2e::AnswerBox(question, IDYES));
+
+    const e2e::Box refused = vellorn.WaitForBox("vellorn");
+    ASSERT_TRUE(refused) << "no box after the failed end";
+    EXPECT_EQ(refused.text, kRefused);
+    EXPECT_FALSE(ShowsIcon(refused));
+    ASSERT_EQ(refused.buttons.size(), 1u);
+    EXPECT_EQ(refused.buttons[0].id, IDOK);
+    EXPECT_EQ(vellorn.Log(), firstLog + "Could not end process: " + SystemText(error));
+    ASSERT_TRUE(e2e::AnswerBox(refused, IDOK));
+    EXPECT_EQ(Seen(vellorn.Rows()), rows);
+  }
+}
+
+// The order the user sees, with the list's own rules.
+int NumberIn(const std::string& text) {
+  return std::atoi(text.c_str());
+}
+
+int CompareNames(const std::string& a, const std::string& b) {
+  const auto fold = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; };
+  for (size_t i = 0;; ++i) {
+    const unsigned char x = i < a.size() ? static_cast<unsigned char>(a[i]) : 0;
+    const unsigned char y = i < b.size() ? static_cast<unsigned char>(b[i]) : 0;
+    const int difference = fold(x) - fold(y);
+    if (difference != 0 || x == 0) return difference;
+  }
+}
+
+// A real click in the middle of a column heading. Wine's header takes the 10
+// pixels at each inner edge of an item for its divider, where a click starts
+// a resize instead of a sort.
+void ClickHeadingCentre(const e2e::VellornSession& vellorn, int column) {
+  const RECT item = vellorn.List().HeaderItemScreenRect(column);
+  const POINT at = e2e::PointInside(item, (item.right - item.left) / 2);
+  // The pointer goes there first and the last click is well past, so that
+  // nothing can make this click part of a drag or a double click.
+  SetCursorPos(at.x, at.y);
+  e2e::Pause(GetDoubleClickTime() + 100);
+  e2e::LeftClickAt(at);
+}
+
+enum class Order { kIdUp, kNameDown, kThreadsUp, kIdDown };
+
+// The first pair of rows out of order, or "" when none is.
+std::string Disorder(const std::vector<e2e::ListRow>& rows, Order order) {
+  for (size_t i = 1; i < rows.size(); ++i) {
+    const e2e::ListRow& a = rows[i - 1];
+    const e2e::ListRow& b = rows[i];
+    bool fine = true;
+    switch (order) {
+      case Order::kIdUp:
+        fine = NumberIn(a.id) <= NumberIn(b.id);
+        break;
+      case Order::kNameDown:
+        fine = CompareNames(a.name, b.name) >= 0;
+        break;
+      case Order::kThreadsUp:
+        fine = NumberIn(a.threads) <= NumberIn(b.threads);
+        break;
+      case Order::kIdDown:
+        fine = NumberIn(a.id) >= NumberIn(b.id);
+        break;
+    }
+    if (!fine) {
+      return "row " + std::to_string(i - 1) + " (" + a.id + " " + a.name + " " + a.threads +
+             ") before row " + std::to_string(i) + " (" + b.id + " " + b.name + " " + b.threads +
+             ")";
+    }
+  }
+  return {};
+}
+
+void ExpectEveryRowHoldsItsOwnId(const std::vector<e2e::ListRow>& rows) {
+  for (const auto& row : rows) {
+    EXPECT_EQ(row.data, static_cast<LPARAM>(static_cast<DWORD>(NumberIn(row.id))))
+        << "row " << row.index << " (" << row.id << " " << row.name << ")";
+  }
+}
+
+// The process a minidump was written of, from its own record of it.
+DWORD DumpedProcessId(const std::string& path) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  const HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+  void* view = mapping ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0) : nullptr;
+  DWORD processId = 0;
+  MINIDUMP_DIRECTORY* directory = nullptr;
+  void* stream = nullptr;
+  ULONG size = 0;
+  if (view && MiniDumpReadDumpStream(view, MiscInfoStream, &directory, &stream, &size) &&
+      size >= sizeof(MINIDUMP_MISC_INFO)) {
+    // The stream need not be aligned in the file.
+    MINIDUMP_MISC_INFO info;
+    std::memcpy(&info, stream, sizeof(info));
+    if (info.Flags1 & MINIDUMP_MISC1_PROCESS_ID) processId = info.ProcessId;
+  }
+  if (view) UnmapViewOfFile(view);
+  if (mapping) CloseHandle(mapping);
+  CloseHandle(file);
+  return processId;
+}
+
+TEST(ColumnSortFromOutside,
+     ClickingTheHeadersSortsTheRowsAndTheCommandsActOnTheSelectedRowsOwnProcess) {
+  const std::string folder = e2e::FreshFolderForCurrentTest();
+  const std::string dumpTarget = folder + "\\sort_target.exe";
+  ASSERT_TRUE(CopyFileA(e2e::ProgramPath("launch_target.exe").c_str(), dumpTarget.c_str(), FALSE));
+  e2e::Process toDump;
+  ASSERT_TRUE(
+      toDump.Launch("\"" + dumpTarget + "\" \"" + folder + "\\dumped.txt\"", folder, SW_HIDE));
+  e2e::Process toEnd;
+  ASSERT_TRUE(toEnd.Launch(
+      "\"" + e2e::ProgramPath("launch_target.exe") + "\" \"" + folder + "\\ended.txt\"", folder,
+      SW_HIDE));
+  ASSERT_TRUE(WaitForRecord(folder + "\\dumped.txt").found);
+  ASSERT_TRUE(WaitForRecord(folder + "\\ended.txt").found);
+
+  e2e::VellornSession::Options options;
+  options.folder = folder;
+  e2e::VellornSession vellorn(options);
+  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+  const std::vector<e2e::ListRow> filled = vellorn.Rows();
+  ASSERT_GE(filled.size(), 4u);
+
+  // One direction flag for every header: up, down, up, down.
+  const struct {
+    int column;
+    Order order;
+  } clicks[] = {
+      {0, Order::kIdUp}, {1, Order::kNameDown}, {2, Order::kThreadsUp}, {0, Order::kIdDown}};
+  for (const auto& click : clicks) {
+    SCOPED_TRACE("click on column " + std::to_string(click.column));
+    ClickHeadingCentre(vellorn, click.column);
+    e2e::WaitFor([&] { return Disorder(vellorn.Rows(), click.order).empty(); }, 5000);
+    EXPECT_EQ(Disorder(vellorn.Rows(), click.order), "");
+    const std::vector<e2e::ListRow> rows = vellorn.Rows();
+    EXPECT_EQ(rows.size(), filled.size());
+    ExpectEveryRowHoldsItsOwnId(rows);
+  }
+  // The order really changed with the clicks: ascending then descending IDs differ.
+  EXPECT_NE(NumberIn(vellorn.Rows().front().id), NumberIn(vellorn.Rows().back().id));
+
+  // Create Mini-dump on a sorted row dumps that row's own process.
+  const std::string beforeDump = vellorn.Log();
+  const int dumpRow = RowShowing(vellorn, toDump.Id());
+  ASSERT_GE(dumpRow, 0);
+  ASSERT_TRUE(vellorn.SelectRow(dumpRow));
+  vellorn.Command(kCreateMiniDump);
+  const std::string prefix = beforeDump + "Starting mini dump...\r\nCreating mini dump file: \r\n";
+  std::string dumpLog;
+  EXPECT_TRUE(e2e::WaitFor(
+      [&] {
+        dumpLog = vellorn.Log();
+        return dumpLog.size() > prefix.size() + 2 &&
+               dumpLog.compare(dumpLog.size() - 2, 2, "\r\n") == 0;
+      },
+      30000))
+      << dumpLog;
+  ASSERT_EQ(dumpLog.compare(0, prefix.size(), prefix), 0) << dumpLog;
+  const std::string dumpPath = dumpLog.substr(prefix.size(), dumpLog.size() - prefix.size() - 2);
+  EXPECT_EQ(dumpPath.compare(0, folder.size() + 10, folder + "\\dumps\\sor"), 0) << dumpPath;
+  EXPECT_EQ(DumpedProcessId(dumpPath), toDump.Id()) << dumpPath;
+  EXPECT_TRUE(toDump.Running());
+
+  // End Process on a sorted row ends that row's own process.
+  const std::vector<std::string> beforeEnd = Seen(vellorn.Rows());
+  const std::string endLog = vellorn.Log();
+  const int endRow = RowShowing(vellorn, toEnd.Id());
+  ASSERT_GE(endRow, 0);
+  ASSERT_TRUE(vellorn.SelectRow(endRow));
+  vellorn.Command(kEndProcessCommand);
+  const e2e::Box question = vellorn.WaitForBox("End Process");
+  ASSERT_TRUE(question);
+  ASSERT_TRUE(e2e::AnswerBox(question, IDYES));
+  ASSERT_TRUE(toEnd.WaitForExit());
+  EXPECT_EQ(toEnd.ExitCode(), 0u);
+  EXPECT_TRUE(vellorn.WaitForLog(endLog + "Process launch_target.exe has ended.\r\n"))
+      << vellorn.Log();
+  EXPECT_EQ(Seen(vellorn.Rows()), Without(beforeEnd, static_cast<size_t>(endRow)));
+  EXPECT_TRUE(toDump.Running());
+}
+
+}  // namespace

@@ -1,0 +1,340 @@
+// Create Mini-dump as a user gives it, from the menu bar and from the context
+// menu, on a running test program; the dumps on disk read back by an
+// independent reader; the failures a user can run into; and the debug
+// privilege of the running program, read from outside.
+#include "tests/support/driver/session.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using e2e::PopupMenu;
+using e2e::Process;
+using e2e::VellornSession;
+using testing::ElementsAre;
+using testing::HasSubstr;
+using testing::IsEmpty;
+using testing::Not;
+using testing::SizeIs;
+
+constexpr WORD kCreateMiniDump = 32776;
+// "Create Mini-dump" is the context menu's first item.
+constexpr int kDownsToCreateMiniDump = 1;
+constexpr unsigned kDumpTimeoutMs = 20000;
+constexpr int kWorkers = 4;
+
+const std::string kStart = "Output....\r\n";
+const std::string kStarting = "Starting mini dump...\r\n";
+const std::string kCreating = "Creating mini dump file: \r\n";
+
+std::string SystemText(DWORD code) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
+      nullptr);
+  std::string result = length ? std::string(text) : std::string();
+  if (text) LocalFree(text);
+  return result;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+LONGLONG FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// The prefix, a hexadecimal number, ".dmp".
+bool IsDumpName(const std::string& file, const std::string& prefix) {
+  if (file.size() <= prefix.size() + 4) return false;
+  if (file.compare(0, prefix.size(), prefix) != 0) return false;
+  if (file.compare(file.size() - 4, 4, ".dmp") != 0) return false;
+  const std::string number = file.substr(prefix.size(), file.size() - prefix.size() - 4);
+  return number.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+}
+
+std::string StartsWithMdmp(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  char signature[4] = {};
+  file.read(signature, 4);
+  return std::string(signature, 4);
+}
+
+// The Unix path of a Windows path, as Wine maps it.
+std::string UnixPath(const std::string& windowsPath) {
+  using Convert = char*(CDECL*)(LPCWSTR);
+  const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "wine_get_unix_file_name")));
+  if (!convert) return {};
+  wchar_t wide[MAX_PATH * 2] = {};
+  MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH * 2);
+  char* unixPath = convert(wide);
+  if (!unixPath) return {};
+  std::string result = unixPath;
+  HeapFree(GetProcessHeap(), 0, unixPath);
+  return result;
+}
+
+// What lldb-16 --batch -c FILE -o "thread list" -o "image list" prints. Wine
+// starts Unix programs detached, so the output is collected through files.
+std::string ReadDumpWithLldb(const std::string& dump, const std::string& workFolder) {
+  const std::string output = workFolder + "\\lldb-output.txt";
+  const std::string done = workFolder + "\\lldb-done.txt";
+  DeleteFileA(output.c_str());
+  DeleteFileA(done.c_str());
+  const std::string script = "/usr/bin/lldb-16 --batch -c '" + UnixPath(dump) +
+                             "' -o 'thread list' -o 'image list' > '" + UnixPath(output) +
+                             "' 2>&1; echo $? > '" + UnixPath(done) + "'";
+  std::string commandLine = "/bin/sh -c \"" + script + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &started)) {
+    return "cannot start lldb-16, error " + std::to_string(GetLastError());
+  }
+  CloseHandle(started.hThread);
+  CloseHandle(started.hProcess);
+  if (!e2e::WaitFor([&] { return FileSize(done) > 0; }, 60000, 100)) return "lldb-16 timed out";
+  std::ifstream file(output);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+int CountOf(const std::string& text, const std::string& what) {
+  int count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+// The attributes of SeDebugPrivilege in another process's token, -1 when
+// the token cannot be read or does not hold it.
+long long DebugPrivilegeOf(DWORD processId) {
+  const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+  if (!process) return -1;
+  HANDLE token = nullptr;
+  const BOOL opened = OpenProcessToken(process, TOKEN_QUERY, &token);
+  CloseHandle(process);
+  if (!opened) return -1;
+  LUID luid{};
+  LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &luid);
+  DWORD size = 0;
+  GetTokenInformation(token, TokenPrivileges, nullptr, 0, &size);
+  std::vector<char> buffer(size ? size : 1);
+  long long attributes = -1;
+  if (GetTokenInformation(token, TokenPrivileges, buffer.data(), size, &size)) {
+    const auto* privileges = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+    for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
+      const LUID_AND_ATTRIBUTES& entry = privileges->Privileges[i];
+      if (entry.Luid.LowPart == luid.LowPart && entry.Luid.HighPart == luid.HighPart) {
+        attributes = entry.Attributes;
+      }
+    }
+  }
+  CloseHandle(token);
+  return attributes;
+}
+
+// The test program to dump: a few waiting threads and version.dll loaded.
+Process StartDumpTarget(const std::string& folder) {
+  Process target;
+  const std::string commandLine =
+      "\"" + e2e::ProgramPath("dump_target.exe") + "\" " + std::to_string(kWorkers);
+  EXPECT_TRUE(target.Launch(commandLine, folder, SW_HIDE)) << target.LaunchError();
+  e2e::Pause(300);  // its threads start
+  return target;
+}
+
+// Waits until the log has grown past `before` by `lines` complete lines.
+std::string WaitForLines(const VellornSession& vellorn, const std::string& before, int lines) {
+  std::string log;
+  e2e::WaitFor(
+      [&] {
+        log = vellorn.Log();
+        return log.size() > before.size() && log.compare(0, before.size(), before) == 0 &&
+               CountOf(log.substr(before.size()), "\r\n") >= lines &&
+               log.compare(log.size() - 2, 2, "\r\n") == 0;
+      },
+      kDumpTimeoutMs);
+  return log;
+}
+
+// The files that appeared in `folder` beyond `before`.
+std::vector<std::string> NewFiles(const std::string& folder,
+                                  const std::vector<std::string>& before) {
+  std::vector<std::string> added;
+  for (const std::string& file : FilesIn(folder)) {
+    if (std::find(before.begin(), before.end(), file) == before.end()) added.push_back(file);
+  }
+  return added;
+}
+
+TEST(CreateMiniDump, MenuBarAndContextMenuEachWriteAReadableDumpNamedAfterTheProgram) {
+  const std::string folder = e2e::FreshFolderForCurrentTest();
+  Process target = StartDumpTarget(folder);
+  VellornSession::Options options;
+  options.folder = folder;
+  VellornSession vellorn(options);
+  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+  const std::string dumps = folder + "\\dumps";
+
+  // Started: the program's own token has the debug privilege enabled; the
+  // test program's, untouched, does not.
+  EXPECT_GE(DebugPrivilegeOf(vellorn.ProcessId()) & SE_PRIVILEGE_ENABLED, 1)
+      << "attributes " << DebugPrivilegeOf(vellorn.ProcessId());
+  EXPECT_EQ(DebugPrivilegeOf(target.Id()) & SE_PRIVILEGE_ENABLED, 0);
+
+  ASSERT_TRUE(vellorn.SelectProcess(target.Id()));
+  EXPECT_FALSE(IsFolder(dumps));
+
+  // Process > Create Mini-dump.
+  vellorn.Command(kCreateMiniDump);
+  const std::string firstLog = WaitForLines(vellorn, kStart, 3);
+  const std::vector<std::string> first = FilesIn(dumps);
+  ASSERT_THAT(first, SizeIs(1)) << firstLog;
+  EXPECT_TRUE(IsDumpName(first[0], "dum")) << first[0];
+  EXPECT_EQ(firstLog, kStart + kStarting + kCreating + dumps + "\\" + first[0] + "\r\n");
+
+  // The context menu's Create Mini-dump, by real right click and keys.
+  ASSERT_TRUE(vellorn.SelectProcess(target.Id()));
+  vellorn.RightClickRow(vellorn.SelectedRow());
+  const PopupMenu menu = vellorn.WaitForPopupMenu();
+  ASSERT_TRUE(menu) << "no context menu";
+  e2e::ChooseMenuItem(menu, kDownsToCreateMiniDump);
+  const std::string secondLog = WaitForLines(vellorn, firstLog, 3);
+  const std::vector<std::string> second = NewFiles(dumps, first);
+  ASSERT_THAT(second, SizeIs(1)) << secondLog;
+  EXPECT_TRUE(IsDumpName(second[0], "dum")) << second[0];
+  EXPECT_EQ(secondLog, firstLog + kStarting + kCreating + dumps + "\\" + second[0] + "\r\n");
+
+  // Two dumps, two files, nothing temporary left.
+  EXPECT_THAT(FilesIn(dumps),
+              ElementsAre(std::min(first[0], second[0]), std::max(first[0], second[0])));
+
+  // An independent reader finds the threads and the executable in each.
+  for (const std::string& file : {first[0], second[0]}) {
+    SCOPED_TRACE(file);
+    const std::string path = dumps + "\\" + file;
+    EXPECT_EQ(StartsWithMdmp(path), "MDMP");
+    const std::string listing = ReadDumpWithLldb(path, folder);
+    EXPECT_GE(CountOf(listing, "thread #"), kWorkers + 1) << listing;
+    EXPECT_THAT(listing, HasSubstr("dump_target.exe")) << listing;
+    EXPECT_THAT(listing, Not(HasSubstr("error:"))) << listing;
+  }
+}
+
+TEST(CreateMiniDump, ProcessEndedSinceTheListWasFilledLogsTheSystemTextAndWritesNoFile) {
+  const std::string folder = e2e::FreshFolderForCurrentTest();
+  Process target = StartDumpTarget(folder);
+  VellornSession::Options options;
+  options.folder = folder;
+  VellornSession vellorn(options);
+  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+  const DWORD id = target.Id();
+  ASSERT_TRUE(vellorn.SelectProcess(id));
+
+  // The process ends and every handle to it goes.
+  {
+    Process ended = std::move(target);
+    ended.Terminate(0);
+  }
+  DWORD expectedError = 0;
+  ASSERT_TRUE(e2e::WaitFor([&] {
+    const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
+    expectedError = GetLastError();
+    if (process) CloseHandle(process);
+    return process == nullptr;
+  })) << "the ended process can still be opened";
+  ASSERT_NE(SystemText(expectedError), "");
+
+  vellorn.Command(kCreateMiniDump);
+
+  const std::string log = WaitForLines(vellorn, kStart, 1);
+  EXPECT_EQ(log, kStart + SystemText(expectedError));
+  e2e::Pause(500);
+  EXPECT_EQ(vellorn.Log(), log);
+  EXPECT_THAT(FilesIn(folder + "\\dumps"), IsEmpty());
+}
+
+TEST(CreateMiniDump, FileNamedDumpsInPlaceOfTheFolderIsReportedAndNothingIsWritten) {
+  const std::string folder = e2e::FreshFolderForCurrentTest();
+  const std::string dumps = folder + "\\dumps";
+  std::ofstream(dumps).close();
+  ASSERT_EQ(FileSize(dumps), 0);
+  Process target = StartDumpTarget(folder);
+  VellornSession::Options options;
+  options.folder = folder;
+  VellornSession vellorn(options);
+  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+  ASSERT_TRUE(vellorn.SelectProcess(target.Id()));
+  // What the system says when asked for a temporary name in a file.
+  char name[MAX_PATH] = {};
+  ASSERT_EQ(GetTempFileNameA(dumps.c_str(), "dum", 0, name), 0u);
+  const DWORD expectedError = GetLastError();
+
+  vellorn.Command(kCreateMiniDump);
+
+  const std::string log = WaitForLines(vellorn, kStart, 1);
+  EXPECT_EQ(log, kStart + SystemText(expectedError));
+  e2e::Pause(500);
+  EXPECT_EQ(vellorn.Log(), log);
+  EXPECT_THAT(log, Not(HasSubstr(kCreating)));
+  EXPECT_EQ(FileSize(dumps), 0);
+  EXPECT_THAT(FilesIn(folder), ElementsAre("dumps"));
+}
+
+TEST(CreateMiniDump, CurrentDirectoryAtADrivesRootDumpsIntoTheRootsDumpsFolder) {
+  const std::string root = "C:\\";
+  const std::string dumps = "C:\\dumps";
+  const bool hadFolder = IsFolder(dumps);
+  const std::vector<std::string> before = FilesIn(dumps);
+  Process target = StartDumpTarget(e2e::FreshFolderForCurrentTest());
+  VellornSession::Options options;
+  options.folder = root;
+  VellornSession vellorn(options);
+  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+  ASSERT_TRUE(vellorn.SelectProcess(target.Id()));
+
+  vellorn.Command(kCreateMiniDump);
+
+  const std::string log = WaitForLines(vellorn, kStart, 3);
+  const std::vector<std::string> added = NewFiles(dumps, before);
+  ASSERT_THAT(added, SizeIs(1)) << log;
+  EXPECT_TRUE(IsDumpName(added[0], "dum")) << added[0];
+  // The root already ends in a separator; the path keeps both.
+  EXPECT_EQ(log, kStart + kStarting + kCreating + "C:\\\\dumps\\" + added[0] + "\r\n");
+  EXPECT_EQ(StartsWithMdmp(dumps + "\\" + added[0]), "MDMP");
+
+  DeleteFileA((dumps + "\\" + added[0]).c_str());
+  if (!hadFolder) RemoveDirectoryA(dumps.c_str());
+}
+
+}  // namespace

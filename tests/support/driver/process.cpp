@@ -1,0 +1,141 @@
+#include "tests/support/driver/process.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+namespace e2e {
+
+namespace {
+
+std::string OwnFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder = path;
+  const size_t slash = folder.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
+}
+
+std::string CurrentFolder() {
+  char path[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, path);
+  return path;
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+std::string ProgramPath(const std::string& fileName) {
+  return OwnFolder() + "\\" + fileName;
+}
+
+std::string FreshFolder(const std::string& name) {
+  const std::filesystem::path folder = std::filesystem::path(CurrentFolder()) / "e2e-work" / name;
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+  std::filesystem::create_directories(folder, ignored);
+  return folder.string();
+}
+
+std::string FreshFolderForCurrentTest() {
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  if (!test) return FreshFolder("no-test");
+  std::string name = std::string(test->test_suite_name()) + "." + test->name();
+  for (char& c : name) {
+    if (c == '/' || c == '\\' || c == ':') c = '_';
+  }
+  return FreshFolder(name);
+}
+
+Process::~Process() {
+  Reset();
+}
+
+Process::Process(Process&& other) noexcept
+    : m_process(std::exchange(other.m_process, nullptr)),
+      m_thread(std::exchange(other.m_thread, nullptr)),
+      m_id(std::exchange(other.m_id, 0)),
+      m_launchError(other.m_launchError) {}
+
+Process& Process::operator=(Process&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    m_process = std::exchange(other.m_process, nullptr);
+    m_thread = std::exchange(other.m_thread, nullptr);
+    m_id = std::exchange(other.m_id, 0);
+    m_launchError = other.m_launchError;
+  }
+  return *this;
+}
+
+void Process::Reset() {
+  if (m_process && Running()) Terminate(1);
+  if (m_thread) CloseHandle(m_thread);
+  if (m_process) CloseHandle(m_process);
+  m_thread = nullptr;
+  m_process = nullptr;
+  m_id = 0;
+}
+
+bool Process::Launch(const std::string& commandLine, const std::string& folder, WORD show) {
+  Reset();
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  // No standard handles: what the program starts must not hold the test
+  // run's output open (Wine hands the Unix descriptors down otherwise).
+  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+  startup.wShowWindow = show;
+  PROCESS_INFORMATION info = {};
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+    m_launchError = GetLastError();
+    return false;
+  }
+  m_launchError = 0;
+  m_process = info.hProcess;
+  m_thread = info.hThread;
+  m_id = info.dwProcessId;
+  return true;
+}
+
+bool Process::Running() const {
+  return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT;
+}
+
+bool Process::WaitForExit(unsigned timeoutMs) const {
+  return m_process && WaitForSingleObject(m_process, timeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD Process::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (m_process) GetExitCodeProcess(m_process, &code);
+  return code;
+}
+
+void Process::Terminate(UINT exitCode) {
+  if (!m_process) return;
+  TerminateProcess(m_process, exitCode);
+  WaitForSingleObject(m_process, 5000);
+}
+
+Process StartIdleProcess(const std::string& folder) {
+  Process process;
+  const std::string idle = ProgramPath("dump_target.exe");
+  if (FileExists(idle)) {
+    process.Launch("\"" + idle + "\" 0", folder, SW_HIDE);
+  } else {
+    process.Launch("notepad.exe", folder, SW_HIDE);
+  }
+  return process;
+}
+
+}  // namespace e2e
