@@ -14,6 +14,9 @@ constexpr char kDumpsFolder[] = "\\dumps";
 constexpr ULONG32 kMinidumpSignature = 0x504D444D;
 // The longest current directory that leaves room for "\dumps" and its zero.
 constexpr DWORD kMaxCurrentDirectory = MAX_PATH - (sizeof(kDumpsFolder) - 1) - 1;
+// How often a dump taken under a number that an earlier dump already holds
+// asks for another number before it keeps its temporary name.
+constexpr int kRenameAttempts = 16;
 
 // The dump's final name: the temporary extension ("tmp") becomes "dmp".
 std::string FinalDumpName(const char* temporaryName) {
@@ -139,13 +142,22 @@ void CMainDialog::WriteMiniDump(DWORD processId, CString name) {  // cppcheck-su
   process.reset();
   // A writer that claims success but leaves no usable dump has failed too.
   if (written && IsCompleteMinidump(temporaryName, error)) {
-    const std::string finalName = FinalDumpName(temporaryName);
-    if (!sys::MoveFileA(temporaryName, finalName.c_str())) {
-      // The dump is complete but keeps its temporary name; say where it is.
+    std::string finalName = FinalDumpName(temporaryName);
+    // The temporary-name service keeps only the temporary names apart, and
+    // its numbers follow the clock round: an earlier dump may hold this one.
+    for (int attempt = 1; !sys::MoveFileA(temporaryName, finalName.c_str()); ++attempt) {
       const DWORD moveError = sys::GetLastError();
-      ReportSystemError(moveError);
-      AppendOutput(CString("Creating mini dump file: \r\n") + temporaryName + "\r\n");
-      return;
+      char otherName[MAX_PATH] = {};
+      if (moveError != ERROR_ALREADY_EXISTS || attempt > kRenameAttempts ||
+          sys::GetTempFileNameA(folder, prefix, 0, otherName) == 0) {
+        // The dump is complete but keeps its temporary name; say where it is.
+        ReportSystemError(moveError);
+        AppendOutput(CString("Creating mini dump file: \r\n") + temporaryName + "\r\n");
+        return;
+      }
+      // Only its number is wanted.
+      sys::DeleteFileA(otherName);
+      finalName = FinalDumpName(otherName);
     }
     AppendOutput(CString("Creating mini dump file: \r\n") + finalName + "\r\n");
     return;

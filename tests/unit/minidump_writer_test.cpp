@@ -484,11 +484,17 @@ TEST_F(MinidumpWriterTest, DumpThatCannotBeReadBackIsReportedWithTheReadError) {
   EXPECT_TRUE(EverythingClosed());
 }
 
-TEST_F(MinidumpWriterTest, RenameOntoAnExistingFileKeepsBothAndNamesTheTemporaryFile) {
+TEST_F(MinidumpWriterTest, RenameOntoAnExistingFileTakesAnotherNumberAndKeepsBoth) {
   WriteDumpsOf(AGoodDump());
-  // Someone puts a file under the final name while the dump is written.
+  // Someone puts a file under the final name while the dump is written (an
+  // earlier dump holds the number the temporary-name service came round to).
+  static std::string taken;
+  taken.clear();
   fake::Hook().MoveFileA = [](LPCSTR from, LPCSTR to) {
-    WriteAll(to, "keep me");
+    if (taken.empty()) {
+      taken = to;
+      WriteAll(to, "keep me");
+    }
     return ::MoveFileA(from, to);
   };
 
@@ -497,12 +503,52 @@ TEST_F(MinidumpWriterTest, RenameOntoAnExistingFileKeepsBothAndNamesTheTemporary
   const std::vector<std::string> files = FilesIn(Dumps());
   ASSERT_THAT(files, SizeIs(2));
   EXPECT_TRUE(IsDumpFileName(files[0], "not", "dmp")) << files[0];
-  EXPECT_TRUE(IsDumpFileName(files[1], "not", "tmp")) << files[1];
-  EXPECT_EQ(ReadAll(Dumps() + "\\" + files[0]), "keep me");
-  EXPECT_EQ(ReadAll(Dumps() + "\\" + files[1]), AGoodDump());
-  EXPECT_EQ(Log(), kStart + std::string(kStarting) + SystemText(ERROR_ALREADY_EXISTS) +
-                       "Creating mini dump file: \r\n" + Dumps() + "\\" + files[1] + "\r\n");
+  EXPECT_TRUE(IsDumpFileName(files[1], "not", "dmp")) << files[1];
+  const std::string kept = taken.substr(Dumps().size() + 1);
+  const std::string dump = files[0] == kept ? files[1] : files[0];
+  EXPECT_EQ(ReadAll(taken), "keep me");
+  EXPECT_EQ(ReadAll(Dumps() + "\\" + dump), AGoodDump());
+  EXPECT_EQ(Log(), kStart + std::string(kStarting) + "Creating mini dump file: \r\n" + Dumps() +
+                       "\\" + dump + "\r\n");
   EXPECT_TRUE(ErrorReadRightAfter("MoveFileA", ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(fake::CountCalls("GetTempFileNameA"), 2);
+  EXPECT_EQ(fake::CountCalls("MoveFileA"), 2);
+  EXPECT_TRUE(EverythingClosed());
+}
+
+TEST_F(MinidumpWriterTest, RenameThatKeepsFindingItsNameTakenKeepsTheTemporaryNameAndSaysSo) {
+  WriteDumpsOf(AGoodDump());
+  fake::Hook().MoveFileA = [](LPCSTR, LPCSTR) -> BOOL {
+    ::SetLastError(ERROR_ALREADY_EXISTS);
+    return FALSE;
+  };
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  // The numbers asked for on the way are given back; the dump stays.
+  const std::vector<std::string> files = FilesIn(Dumps());
+  ASSERT_THAT(files, SizeIs(1));
+  EXPECT_TRUE(IsDumpFileName(files[0], "not", "tmp")) << files[0];
+  EXPECT_EQ(ReadAll(Dumps() + "\\" + files[0]), AGoodDump());
+  EXPECT_EQ(Log(), kStart + std::string(kStarting) + SystemText(ERROR_ALREADY_EXISTS) +
+                       "Creating mini dump file: \r\n" + Dumps() + "\\" + files[0] + "\r\n");
+  EXPECT_GT(fake::CountCalls("MoveFileA"), 2);
+  EXPECT_EQ(fake::CountCalls("GetTempFileNameA"), fake::CountCalls("MoveFileA"));
+  EXPECT_TRUE(EverythingClosed());
+}
+
+TEST_F(MinidumpWriterTest, RenameRefusedForAnotherReasonKeepsTheTemporaryNameAndSaysSo) {
+  WriteDumpsOf(AGoodDump());
+  fake::FailCall("MoveFileA", ERROR_ACCESS_DENIED);
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  const std::vector<std::string> files = FilesIn(Dumps());
+  ASSERT_THAT(files, SizeIs(1));
+  EXPECT_TRUE(IsDumpFileName(files[0], "not", "tmp")) << files[0];
+  EXPECT_EQ(Log(), kStart + std::string(kStarting) + SystemText(ERROR_ACCESS_DENIED) +
+                       "Creating mini dump file: \r\n" + Dumps() + "\\" + files[0] + "\r\n");
+  EXPECT_EQ(fake::CountCalls("GetTempFileNameA"), 1);
   EXPECT_TRUE(EverythingClosed());
 }
 
