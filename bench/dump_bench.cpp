@@ -1,31 +1,43 @@
 // Vellorn's dump writer against a bare MiniDumpWriteDump call with the same
-// arguments, on the same running process, alternating.
+// arguments and against `winedbg --minidump`, on the same running process.
 //
-//   dump_bench.exe [rounds]        (default 10; at least 1)
+//   dump_bench.exe [rounds]        (default 11; at least 1)
 //
 // Starts dump_target.exe (beside this program) and dumps it into
-// .\dump_bench\dumps under the current folder: each round writes one dump
-// through the main window's Create Mini-dump path and one with the bare call,
-// the order swapping every round. One untimed dump of each kind comes first.
-// Prints every time, the median of each and their ratio; on a busy machine
-// the fastest of each and the median of the rounds' own ratios say more.
+// .\dump_bench\dumps under the current folder. Each round writes one dump
+// each way, the order rotating every round:
+//   - Vellorn: the main window's whole Create Mini-dump path (WriteMiniDump:
+//     folder, temporary name, the writer, the read-back check, the rename and
+//     the log lines), timed from the call to its return;
+//   - bare: the process and a file opened as Vellorn opens them, then only
+//     MiniDumpWriteDump is timed;
+//   - winedbg: the whole run of `winedbg --minidump FILE PID`, from its start
+//     to its end, as a user would run it.
+//   - bare, dbghelp prepared: the bare call once more, after SymInitialize of
+//     the process with deferred symbol loads (as winedbg has it when it
+//     dumps); only MiniDumpWriteDump is timed, SymInitialize apart. It shows
+//     where the writer's time goes when dbghelp does not know the process.
+// Also times, each round, Vellorn's steps around the writer alone (the same
+// calls on a small file, without the dump). One untimed dump of each kind
+// comes first. Prints every time, the medians and their ratios.
 #include "actions/minidump_writer.h"
 #include "app/main_dialog.h"
+#include "bench/bench_report.h"
 
 #include <windows.h>
 
 #include <dbghelp.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 std::string Folder(const std::string& path) {
   return path.substr(0, path.find_last_of("\\/"));
@@ -43,11 +55,24 @@ std::vector<std::string> FilesIn(const std::string& folder) {
   return names;
 }
 
-// Deletes what the dumps folder holds; gives how many files there were.
-size_t EmptyFolder(const std::string& folder) {
+// True when the folder holds one file and it starts with "MDMP"; empties it.
+bool OneDumpIn(const std::string& folder, long long* bytes) {
   const std::vector<std::string> files = FilesIn(folder);
+  bool good = files.size() == 1;
+  if (good) {
+    const std::string path = folder + "\\" + files[0];
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    char signature[4] = {};
+    DWORD read = 0;
+    LARGE_INTEGER size{};
+    good = file != INVALID_HANDLE_VALUE && ReadFile(file, signature, 4, &read, nullptr) &&
+           read == 4 && std::memcmp(signature, "MDMP", 4) == 0 && GetFileSizeEx(file, &size);
+    if (bytes) *bytes = size.QuadPart;
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  }
   for (const std::string& file : files) DeleteFileA((folder + "\\" + file).c_str());
-  return files.size();
+  return good;
 }
 
 // The bare call: the process and a file opened as Vellorn opens them, then
@@ -66,7 +91,38 @@ double BareDumpSeconds(DWORD processId, const std::string& folder, void* param) 
     const Clock::time_point start = Clock::now();
     const BOOL written =
         MiniDumpWriteDump(process, processId, file, MiniDumpNormal, nullptr, nullptr, &callback);
-    seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    seconds = bench::SecondsSince(start);
+    if (!written) seconds = -1;
+  }
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  if (process) CloseHandle(process);
+  return seconds;
+}
+
+// The bare call on a process that dbghelp knows already, with deferred loads.
+double PreparedDumpSeconds(DWORD processId, const std::string& folder, void* param,
+                           std::vector<double>& initialisations) {
+  char temporary[MAX_PATH] = {};
+  if (!GetTempFileNameA(folder.c_str(), "dump_target", 0, temporary)) return -1;
+  const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+  const HANDLE file = CreateFileA(temporary, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  double seconds = -1;
+  if (process && file != INVALID_HANDLE_VALUE) {
+    const DWORD options = SymGetOptions();
+    SymSetOptions(options | SYMOPT_DEFERRED_LOADS);
+    const Clock::time_point initialise = Clock::now();
+    const BOOL known = SymInitialize(process, nullptr, TRUE);
+    initialisations.push_back(bench::SecondsSince(initialise));
+    MINIDUMP_CALLBACK_INFORMATION callback{};
+    callback.CallbackRoutine = MiniDumpIncludeAll;
+    callback.CallbackParam = param;
+    const Clock::time_point start = Clock::now();
+    const BOOL written =
+        MiniDumpWriteDump(process, processId, file, MiniDumpNormal, nullptr, nullptr, &callback);
+    seconds = bench::SecondsSince(start);
+    if (known) SymCleanup(process);
+    SymSetOptions(options);
     if (!written) seconds = -1;
   }
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
@@ -80,7 +136,7 @@ double VellornDumpSeconds(CMainDialog& dialog, DWORD processId) {
   dialog.Output().GetWindowText(before);
   const Clock::time_point start = Clock::now();
   dialog.WriteMiniDump(processId, "dump_target.exe");
-  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  const double seconds = bench::SecondsSince(start);
   CString after;
   dialog.Output().GetWindowText(after);
   const std::string added = after.str().substr(before.str().size());
@@ -91,16 +147,67 @@ double VellornDumpSeconds(CMainDialog& dialog, DWORD processId) {
   return seconds;
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+// The whole run of winedbg's own minidump command.
+double WinedbgDumpSeconds(DWORD processId, const std::string& folder) {
+  const std::string file = folder + "\\winedbg.mdmp";
+  std::string commandLine = "winedbg --minidump \"" + file + "\" " + std::to_string(processId);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  const Clock::time_point start = Clock::now();
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &started)) {
+    std::printf("cannot start winedbg (error %lu)\n", GetLastError());
+    return -1;
+  }
+  const bool ended = WaitForSingleObject(started.hProcess, 120000) == WAIT_OBJECT_0;
+  const double seconds = bench::SecondsSince(start);
+  if (!ended) TerminateProcess(started.hProcess, 1);
+  CloseHandle(started.hThread);
+  CloseHandle(started.hProcess);
+  return ended ? seconds : -1;
+}
+
+// Vellorn's steps around the writer, made with the same calls on a file that
+// gets a stand-in dump header instead of a dump: what the path adds.
+// `logSeconds` receives the share of the two log lines.
+double StepsAroundWriterSeconds(CMainDialog& dialog, DWORD processId, double& logSeconds) {
+  const Clock::time_point start = Clock::now();
+  char folder[MAX_PATH] = {};
+  const DWORD length = GetCurrentDirectoryA(MAX_PATH, folder);
+  std::strcpy(folder + length, "\\dumps");
+  CreateDirectoryA(folder, nullptr);
+  const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+  char temporary[MAX_PATH] = {};
+  GetTempFileNameA(folder, "dump_target", 0, temporary);
+  HANDLE file = CreateFileA(temporary, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  Clock::time_point logStart = Clock::now();
+  dialog.AppendOutput("Starting mini dump...\r\n");
+  logSeconds = bench::SecondsSince(logStart);
+  MINIDUMP_HEADER header{};
+  header.Signature = 0x504D444D;  // "MDMP"
+  DWORD written = 0;
+  WriteFile(file, &header, sizeof header, &written, nullptr);
+  WriteFile(file, &header, sizeof header, &written, nullptr);
+  CloseHandle(file);
+  CloseHandle(process);
+  DWORD error = 0;
+  const bool complete = IsCompleteMinidump(temporary, error);
+  std::string finalName = temporary;
+  finalName.replace(finalName.size() - 3, 3, "dmp");
+  MoveFileA(temporary, finalName.c_str());
+  logStart = Clock::now();
+  dialog.AppendOutput(CString("Creating mini dump file: \r\n") + finalName.c_str() + "\r\n");
+  logSeconds += bench::SecondsSince(logStart);
+  const double seconds = bench::SecondsSince(start);
+  return complete ? seconds : -1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int rounds = std::max(1, argc > 1 ? std::atoi(argv[1]) : 10);
+  const int rounds = std::max(1, argc > 1 ? std::atoi(argv[1]) : 11);
 
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -123,8 +230,9 @@ int main(int argc, char** argv) {
   SetCurrentDirectoryA(work.c_str());
   const std::string dumps = work + "\\dumps";
   CreateDirectoryA(dumps.c_str(), nullptr);
-  EmptyFolder(dumps);
+  OneDumpIn(dumps, nullptr);
 
+  static CWinApp application;
   AfxInitCommonControls();
   CMainDialog dialog;
   if (!dialog.Create()) {
@@ -133,31 +241,57 @@ int main(int argc, char** argv) {
     return 1;
   }
   const DWORD id = started.dwProcessId;
-  std::printf("dumping dump_target.exe (process %lu), %d rounds\n", id, rounds);
+  std::printf("dump_bench: dumping dump_target.exe (process %lu), %d rounds\n", id, rounds);
 
-  // Untimed: the first dump of a process pays for what the writer learns once.
-  VellornDumpSeconds(dialog, id);
-  BareDumpSeconds(id, dumps, &dialog);
-  EmptyFolder(dumps);
-
-  std::vector<double> vellorn;
-  std::vector<double> bare;
+  enum Kind { kVellorn, kBare, kWinedbg, kPrepared };
+  static const char* const kNames[] = {"Vellorn WriteMiniDump", "bare MiniDumpWriteDump",
+                                       "winedbg --minidump", "bare, dbghelp prepared"};
+  std::vector<double> times[4];
+  std::vector<long long> sizes[4];
+  std::vector<double> initialisations;
+  std::vector<double> around;
+  std::vector<double> logShare;
   bool failed = false;
-  for (int round = 0; round < rounds && !failed; ++round) {
-    for (int turn = 0; turn < 2; ++turn) {
-      const bool vellornTurn = (turn == 0) == (round % 2 == 0);
-      const double seconds =
-          vellornTurn ? VellornDumpSeconds(dialog, id) : BareDumpSeconds(id, dumps, &dialog);
-      if (seconds < 0 || EmptyFolder(dumps) != 1) {
-        std::printf("round %d: the %s dump failed\n", round + 1, vellornTurn ? "Vellorn" : "bare");
+  for (int round = 0; round <= rounds && !failed; ++round) {  // round 0 warms up, untimed
+    for (int turn = 0; turn < 4 && !failed; ++turn) {
+      const Kind kind = static_cast<Kind>((turn + round) % 4);
+      double seconds = -1;
+      switch (kind) {
+        case kVellorn:
+          seconds = VellornDumpSeconds(dialog, id);
+          break;
+        case kBare:
+          seconds = BareDumpSeconds(id, dumps, &dialog);
+          break;
+        case kWinedbg:
+          seconds = WinedbgDumpSeconds(id, dumps);
+          break;
+        case kPrepared:
+          seconds = PreparedDumpSeconds(id, dumps, &dialog, initialisations);
+          break;
+      }
+      long long bytes = 0;
+      if (seconds < 0 || !OneDumpIn(dumps, &bytes)) {
+        std::printf("round %d: the %s dump failed\n", round, kNames[kind]);
         failed = true;
         break;
       }
-      (vellornTurn ? vellorn : bare).push_back(seconds);
-      std::printf("round %2d  %-7s %7.3f s\n", round + 1, vellornTurn ? "Vellorn" : "bare",
-                  seconds);
+      if (WaitForSingleObject(started.hProcess, 0) == WAIT_OBJECT_0) {
+        std::printf("round %d: dump_target.exe ended after the %s dump\n", round, kNames[kind]);
+        failed = true;
+        break;
+      }
+      if (round == 0) continue;
+      times[kind].push_back(seconds);
+      sizes[kind].push_back(bytes);
+      std::printf("  %-34s round %2d  %7.3f s  %lld bytes\n", kNames[kind], round, seconds, bytes);
       std::fflush(stdout);
     }
+    double logSeconds = 0;
+    const double steps = StepsAroundWriterSeconds(dialog, id, logSeconds);
+    if (round > 0) logShare.push_back(logSeconds);
+    OneDumpIn(dumps, nullptr);
+    if (round > 0 && steps >= 0) around.push_back(steps);
   }
 
   dialog.DestroyWindow();
@@ -165,20 +299,26 @@ int main(int argc, char** argv) {
   CloseHandle(started.hThread);
   CloseHandle(started.hProcess);
   SetCurrentDirectoryA(current);
-  if (failed || vellorn.empty() || bare.empty()) return 1;
+  if (failed) return 1;
 
-  const double vellornMedian = Median(vellorn);
-  const double bareMedian = Median(bare);
-  std::printf("median Vellorn %.3f s (%zu dumps), bare MiniDumpWriteDump %.3f s (%zu dumps)\n",
-              vellornMedian, vellorn.size(), bareMedian, bare.size());
-  std::printf("ratio Vellorn/bare %.3f (target <= 1.05)\n", vellornMedian / bareMedian);
+  bench::Result("dump: Vellorn vs bare MiniDumpWriteDump", times[kVellorn], times[kBare], 1.05);
+  bench::Result("dump: Vellorn vs winedbg --minidump", times[kVellorn], times[kWinedbg], 1.0,
+                "< 1.00");
+  bench::Result("dump: bare MiniDumpWriteDump vs winedbg", times[kBare], times[kWinedbg], 0);
+  bench::Result("dump: bare, dbghelp prepared, vs winedbg", times[kPrepared], times[kWinedbg], 0);
+  bench::Result("dump: bare vs bare with dbghelp prepared", times[kBare], times[kPrepared], 0);
+  if (initialisations.size() > 1) initialisations.erase(initialisations.begin());  // warm-up
+  bench::Figure("  SymInitialize with deferred loads", initialisations);
+  bench::Figure("  Vellorn's steps around the writer", around);
+  bench::Figure("    of which the two log lines", logShare);
   std::vector<double> ratios;
-  for (size_t i = 0; i < vellorn.size() && i < bare.size(); ++i) {
-    ratios.push_back(vellorn[i] / bare[i]);
+  for (size_t i = 0; i < times[kVellorn].size() && i < times[kBare].size(); ++i) {
+    ratios.push_back(times[kVellorn][i] / times[kBare][i]);
   }
-  const double vellornFastest = *std::min_element(vellorn.begin(), vellorn.end());
-  const double bareFastest = *std::min_element(bare.begin(), bare.end());
-  std::printf("fastest Vellorn %.3f s, bare %.3f s, ratio %.3f; median of round ratios %.3f\n",
-              vellornFastest, bareFastest, vellornFastest / bareFastest, Median(ratios));
+  std::printf("figure | %-44s | %10.3f |\n", "  median of the rounds' Vellorn/bare ratios",
+              bench::Median(ratios));
+  std::printf("figure | %-44s | %lld, %lld, %lld and %lld bytes\n",
+              "  dump sizes (Vellorn, bare, winedbg, prepared)", sizes[kVellorn].back(),
+              sizes[kBare].back(), sizes[kWinedbg].back(), sizes[kPrepared].back());
   return 0;
 }

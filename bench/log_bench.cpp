@@ -1,0 +1,182 @@
+// One log append at 1,000, 10,000 and 100,000 lines, and where its time goes.
+//
+//   log_bench.exe [rounds] [lines...]     (defaults 11 and 1000 10000 100000)
+//
+// The log is the real main window's text control (hosted modeless, real
+// system), filled untimed with the given number of lines. Each round then
+// measures, the order of the first and the last swapping every round:
+//   - AppendOutput of one line (the real code: read the whole text, append,
+//     write the whole text back, scroll to the end);
+//   - the same four steps made one by one on the same control, each timed
+//     (WM_GETTEXT, the string append, WM_SETTEXT, WM_VSCROLL);
+//   - the platform's own cost: SetWindowText of the same whole text into a
+//     bare EDIT control of the same class, styles, size and font.
+// Every append adds one line, so round k works on lines + k lines.
+#include "app/main_dialog.h"
+#include "bench/bench_report.h"
+#include "resources/resource.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using bench::Clock;
+
+const char* const kLines[] = {"Starting mini dump...\r\n", "Creating mini dump file: \r\n",
+                              "Z:\\home\\user\\work\\dumps\\not1A2B.dmp\r\n"};
+const char kAppended[] = "Starting mini dump...\r\n";
+
+std::string LogOf(int lines) {
+  std::string text = "Output....\r\n";
+  for (int i = 1; i < lines; ++i) text += kLines[i % 3];
+  return text;
+}
+
+int AnswerBox(HWND, const char* text, const char* caption, UINT) {
+  std::printf("unexpected box: %s / %s\n", text, caption);
+  return IDOK;
+}
+
+// A bare EDIT control like the log panel, in a plain window of its own.
+HWND BareEditLike(HWND model) {
+  RECT rect;
+  GetWindowRect(model, &rect);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  const HWND frame =
+      CreateWindowExA(0, "STATIC", "bare", WS_POPUP | WS_VISIBLE, rect.left, rect.top, width + 20,
+                      height + 20, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  const auto style = static_cast<DWORD>(GetWindowLongPtrA(model, GWL_STYLE));
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrA(model, GWL_EXSTYLE));
+  const HWND edit = CreateWindowExA(exStyle, "EDIT", "", style, 0, 0, width, height, frame, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
+  SendMessageA(edit, WM_SETFONT, SendMessageA(model, WM_GETFONT, 0, 0), FALSE);
+  return edit;
+}
+
+std::string TextOf(HWND window) {
+  const int length = GetWindowTextLengthA(window);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(window, &text[0], length + 1)));
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int rounds = std::max(1, argc > 1 ? std::atoi(argv[1]) : 11);
+  std::vector<int> sizes;
+  for (int i = 2; i < argc; ++i) sizes.push_back(std::max(1, std::atoi(argv[i])));
+  if (sizes.empty()) sizes = {1000, 10000, 100000};
+
+  static CWinApp application;
+  AfxInitCommonControls();
+  AfxInitRichEdit();
+  ui::Modal().messageBox = &AnswerBox;
+  CMainDialog dialog(nullptr);
+  if (!dialog.Create(nullptr)) {
+    std::printf("cannot create the main window\n");
+    return 1;
+  }
+  ui::PumpMessages();
+  CWnd& log = dialog.Output();
+  const HWND bare = BareEditLike(log.m_hWnd);
+  ui::PumpMessages();
+  char className[32] = {};
+  GetClassNameA(log.m_hWnd, className, sizeof className);
+  std::printf("log_bench: %d rounds; the log panel is a \"%s\" control, styles 0x%08lx\n", rounds,
+              className, static_cast<unsigned long>(GetWindowLongPtrA(log.m_hWnd, GWL_STYLE)));
+
+  std::vector<double> previous;
+  int previousLines = 0;
+  for (const int lines : sizes) {
+    std::string text = LogOf(lines);
+    const Clock::time_point filled = Clock::now();
+    log.SetWindowText(text.c_str());
+    const double fillSeconds = bench::SecondsSince(filled);
+    SetWindowTextA(bare, text.c_str());
+    ui::PumpMessages();
+    std::printf("%d lines (%zu bytes); the untimed first SetWindowText took %s\n", lines,
+                text.size(), bench::Time(fillSeconds).c_str());
+
+    std::vector<double> appends, bareSets, reads, joins, writes, scrolls;
+    for (int round = 1; round <= rounds; ++round) {
+      for (int turn = 0; turn < 3; ++turn) {
+        // Rounds alternate AppendOutput first / bare first; the split runs between.
+        const int step = round % 2 ? turn : 2 - turn;
+        if (step == 0) {
+          const Clock::time_point start = Clock::now();
+          dialog.AppendOutput(kAppended);
+          appends.push_back(bench::SecondsSince(start));
+          text += kAppended;
+        } else if (step == 1) {
+          Clock::time_point start = Clock::now();
+          CString whole;
+          log.GetWindowText(whole);
+          reads.push_back(bench::SecondsSince(start));
+          start = Clock::now();
+          whole += kAppended;
+          joins.push_back(bench::SecondsSince(start));
+          start = Clock::now();
+          log.SetWindowText(whole);
+          writes.push_back(bench::SecondsSince(start));
+          start = Clock::now();
+          log.SendMessage(WM_VSCROLL, SB_BOTTOM, 0);
+          scrolls.push_back(bench::SecondsSince(start));
+          text += kAppended;
+        } else {
+          // The bare control gets the text the log has after this round's
+          // appends, so both write texts of the same length.
+          std::string same = text;
+          if (round % 2 == 0) same += kAppended;  // the appends come after
+          const Clock::time_point start = Clock::now();
+          SetWindowTextA(bare, same.c_str());
+          bareSets.push_back(bench::SecondsSince(start));
+          SendMessageA(bare, WM_VSCROLL, SB_BOTTOM, 0);
+        }
+        ui::PumpMessages();
+      }
+    }
+    if (TextOf(log.m_hWnd) != text) {
+      std::printf("the log does not hold the text it should\n");
+      return 1;
+    }
+    for (int round = 0; round < rounds; ++round) {
+      std::printf(
+          "  %6d lines round %2d  AppendOutput %s  split: get %s set %s scroll %s  bare set %s\n",
+          lines, round + 1, bench::Time(appends[static_cast<size_t>(round)]).c_str(),
+          bench::Time(reads[static_cast<size_t>(round)]).c_str(),
+          bench::Time(writes[static_cast<size_t>(round)]).c_str(),
+          bench::Time(scrolls[static_cast<size_t>(round)]).c_str(),
+          bench::Time(bareSets[static_cast<size_t>(round)]).c_str());
+    }
+    const std::string at = " at " + std::to_string(lines) + " lines";
+    bench::Result("log append" + at + " vs bare SetWindowText", appends, bareSets, 0);
+    bench::Figure("  AppendOutput" + at, appends);
+    bench::Figure("  step 1 WM_GETTEXT (GetWindowText)" + at, reads);
+    bench::Figure("  step 2 string append" + at, joins);
+    bench::Figure("  step 3 WM_SETTEXT (SetWindowText)" + at, writes);
+    bench::Figure("  step 4 WM_VSCROLL SB_BOTTOM" + at, scrolls);
+    bench::Figure("  bare EDIT SetWindowText" + at, bareSets);
+    if (!previous.empty()) {
+      const double growth = bench::Median(appends) / bench::Median(previous);
+      std::printf(
+          "figure | %-44s | %10.1fx | for %.0fx the lines\n",
+          ("  append growth " + std::to_string(previousLines) + " -> " + std::to_string(lines))
+              .c_str(),
+          growth, static_cast<double>(lines) / previousLines);
+    }
+    previous = appends;
+    previousLines = lines;
+  }
+
+  DestroyWindow(GetParent(bare));
+  dialog.DestroyWindow();
+  ui::PumpMessages();
+  return 0;
+}
