@@ -167,9 +167,7 @@ TEST(RefreshList, ContextMenuMenuBarButtonAndEnterOnTheButtonEachShowTheProcesse
 class CommandBoxes : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    VellornSession::Options options;
-    options.folder = e2e::FreshFolder("CommandBoxes");
-    s_vellorn = std::make_unique<VellornSession>(options);
+    s_vellorn = std::make_unique<VellornSession>(e2e::FreshFolder("CommandBoxes"));
   }
   static void TearDownTestSuite() { s_vellorn.reset(); }
 

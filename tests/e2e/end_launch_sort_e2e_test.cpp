@@ -1,7 +1,9 @@
 // New Process, End Process and the column sort of the real program, driven
 // from outside: the file-open dialog, the context menu, the confirmation and
 // failure boxes, real header clicks, and what the processes themselves do.
+#include "tests/support/driver/list_order.h"
 #include "tests/support/driver/session.h"
+#include "tests/support/system_text.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +17,8 @@
 
 namespace {
 
+using namespace support;
+
 constexpr WORD kNewProcess = 32778;
 constexpr WORD kCreateMiniDump = 32776;
 constexpr WORD kEndProcessCommand = 32779;
@@ -23,18 +27,6 @@ constexpr int kContextEndProcess = 2;
 
 constexpr const char* kQuestion = "Are you sure you wish to end this process?";
 constexpr const char* kRefused = "The process could not be terminated.";
-
-// The system's own text for an error code.
-std::string SystemText(DWORD code) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
-      nullptr);
-  std::string result(text ? text : "", length);
-  LocalFree(text);
-  return result;
-}
 
 // How launch_target.exe was asked to show itself, from the record it writes.
 struct LaunchRecord {
@@ -63,36 +55,6 @@ LaunchRecord WaitForRecord(const std::string& path) {
   e2e::WaitFor([&] { return (record = ReadRecord(path)).found; }, 15000);
   return record;
 }
-
-// A handle on a process that this test did not start, to see it end. Ends
-// the process if it still runs when the test is over.
-class Watched {
- public:
-  explicit Watched(DWORD processId)
-      : m_process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE,
-                              FALSE, processId)) {}
-  ~Watched() {
-    if (!m_process) return;
-    if (Running()) TerminateProcess(m_process, 1);
-    CloseHandle(m_process);
-  }
-  Watched(const Watched&) = delete;
-  Watched& operator=(const Watched&) = delete;
-
-  bool Valid() const { return m_process != nullptr; }
-  bool Running() const { return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
-  bool WaitForExit(unsigned timeoutMs = 10000) const {
-    return m_process && WaitForSingleObject(m_process, timeoutMs) == WAIT_OBJECT_0;
-  }
-  DWORD ExitCode() const {
-    DWORD code = STILL_ACTIVE;
-    if (m_process) GetExitCodeProcess(m_process, &code);
-    return code;
-  }
-
- private:
-  HANDLE m_process;
-};
 
 // A row as the user sees it, with its row data; the index is left out, as it
 // changes when rows move.
@@ -202,7 +164,8 @@ TEST(NewAndEndProcessFromOutside,
   EXPECT_EQ(record.visible, 0);
   const std::string launchedLog = firstLog + "Creating process...\r\n" + target + "\r\n";
   EXPECT_TRUE(vellorn.WaitForLog(launchedLog)) << vellorn.Log();
-  const Watched started(record.processId);
+  e2e::Process started;
+  started.Attach(record.processId);
   ASSERT_TRUE(started.Running());
   // A process started after it, whose row will lie below its row.
   e2e::Process later;
@@ -260,9 +223,7 @@ TEST(EndProcessFromOutside,
     ASSERT_TRUE(WaitForRecord(folder + "\\victim.txt").found);
     goneId = victim.Id();
 
-    e2e::VellornSession::Options options;
-    options.folder = folder;
-    e2e::VellornSession vellorn(options);
+    e2e::VellornSession vellorn(folder);
     ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
     const int row = RowShowing(vellorn, goneId);
     ASSERT_GE(row, 0) << "the running program is not listed";
@@ -308,16 +269,6 @@ int NumberIn(const std::string& text) {
   return std::atoi(text.c_str());
 }
 
-int CompareNames(const std::string& a, const std::string& b) {
-  const auto fold = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; };
-  for (size_t i = 0;; ++i) {
-    const unsigned char x = i < a.size() ? static_cast<unsigned char>(a[i]) : 0;
-    const unsigned char y = i < b.size() ? static_cast<unsigned char>(b[i]) : 0;
-    const int difference = fold(x) - fold(y);
-    if (difference != 0 || x == 0) return difference;
-  }
-}
-
 // A real click in the middle of a column heading. Wine's header takes the 10
 // pixels at each inner edge of an item for its divider, where a click starts
 // a resize instead of a sort.
@@ -344,7 +295,7 @@ std::string Disorder(const std::vector<e2e::ListRow>& rows, Order order) {
         fine = NumberIn(a.id) <= NumberIn(b.id);
         break;
       case Order::kNameDown:
-        fine = CompareNames(a.name, b.name) >= 0;
+        fine = e2e::CompareNames(a.name, b.name) >= 0;
         break;
       case Order::kThreadsUp:
         fine = NumberIn(a.threads) <= NumberIn(b.threads);
@@ -408,9 +359,7 @@ TEST(ColumnSortFromOutside,
   ASSERT_TRUE(WaitForRecord(folder + "\\dumped.txt").found);
   ASSERT_TRUE(WaitForRecord(folder + "\\ended.txt").found);
 
-  e2e::VellornSession::Options options;
-  options.folder = folder;
-  e2e::VellornSession vellorn(options);
+  e2e::VellornSession vellorn(folder);
   ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
   const std::vector<e2e::ListRow> filled = vellorn.Rows();
   ASSERT_GE(filled.size(), 4u);

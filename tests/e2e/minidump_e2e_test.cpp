@@ -2,7 +2,10 @@
 // menu, on a running test program; the dumps on disk read back by an
 // independent reader; the failures a user can run into; and the debug
 // privilege of the running program, read from outside.
+#include "tests/support/driver/lldb.h"
 #include "tests/support/driver/session.h"
+#include "tests/support/files.h"
+#include "tests/support/system_text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,12 +13,12 @@
 #include <algorithm>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
+using namespace support;
 using e2e::PopupMenu;
 using e2e::Process;
 using e2e::VellornSession;
@@ -35,42 +38,6 @@ const std::string kStart = "Output....\r\n";
 const std::string kStarting = "Starting mini dump...\r\n";
 const std::string kCreating = "Creating mini dump file: \r\n";
 
-std::string SystemText(DWORD code) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
-      nullptr);
-  std::string result = length ? std::string(text) : std::string();
-  if (text) LocalFree(text);
-  return result;
-}
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = found.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-bool IsFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-LONGLONG FileSize(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-  return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 // The prefix, a hexadecimal number, ".dmp".
 bool IsDumpName(const std::string& file, const std::string& prefix) {
   if (file.size() <= prefix.size() + 4) return false;
@@ -85,48 +52,6 @@ std::string StartsWithMdmp(const std::string& path) {
   char signature[4] = {};
   file.read(signature, 4);
   return std::string(signature, 4);
-}
-
-// The Unix path of a Windows path, as Wine maps it.
-std::string UnixPath(const std::string& windowsPath) {
-  using Convert = char*(CDECL*)(LPCWSTR);
-  const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "wine_get_unix_file_name")));
-  if (!convert) return {};
-  wchar_t wide[MAX_PATH * 2] = {};
-  MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH * 2);
-  char* unixPath = convert(wide);
-  if (!unixPath) return {};
-  std::string result = unixPath;
-  HeapFree(GetProcessHeap(), 0, unixPath);
-  return result;
-}
-
-// What lldb-16 --batch -c FILE -o "thread list" -o "image list" prints. Wine
-// starts Unix programs detached, so the output is collected through files.
-std::string ReadDumpWithLldb(const std::string& dump, const std::string& workFolder) {
-  const std::string output = workFolder + "\\lldb-output.txt";
-  const std::string done = workFolder + "\\lldb-done.txt";
-  DeleteFileA(output.c_str());
-  DeleteFileA(done.c_str());
-  const std::string script = "/usr/bin/lldb-16 --batch -c '" + UnixPath(dump) +
-                             "' -o 'thread list' -o 'image list' > '" + UnixPath(output) +
-                             "' 2>&1; echo $? > '" + UnixPath(done) + "'";
-  std::string commandLine = "/bin/sh -c \"" + script + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION started{};
-  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &started)) {
-    return "cannot start lldb-16, error " + std::to_string(GetLastError());
-  }
-  CloseHandle(started.hThread);
-  CloseHandle(started.hProcess);
-  if (!e2e::WaitFor([&] { return FileSize(done) > 0; }, 60000, 100)) return "lldb-16 timed out";
-  std::ifstream file(output);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
 }
 
 int CountOf(const std::string& text, const std::string& what) {
@@ -200,9 +125,7 @@ std::vector<std::string> NewFiles(const std::string& folder,
 TEST(CreateMiniDump, MenuBarAndContextMenuEachWriteAReadableDumpNamedAfterTheProgram) {
   const std::string folder = e2e::FreshFolderForCurrentTest();
   Process target = StartDumpTarget(folder);
-  VellornSession::Options options;
-  options.folder = folder;
-  VellornSession vellorn(options);
+  VellornSession vellorn(folder);
   ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
   const std::string dumps = folder + "\\dumps";
 
@@ -244,7 +167,7 @@ TEST(CreateMiniDump, MenuBarAndContextMenuEachWriteAReadableDumpNamedAfterThePro
     SCOPED_TRACE(file);
     const std::string path = dumps + "\\" + file;
     EXPECT_EQ(StartsWithMdmp(path), "MDMP");
-    const std::string listing = ReadDumpWithLldb(path, folder);
+    const std::string listing = e2e::ReadDumpWithLldb(path, folder);
     EXPECT_GE(CountOf(listing, "thread #"), kWorkers + 1) << listing;
     EXPECT_THAT(listing, HasSubstr("dump_target.exe")) << listing;
     EXPECT_THAT(listing, Not(HasSubstr("error:"))) << listing;
@@ -254,9 +177,7 @@ TEST(CreateMiniDump, MenuBarAndContextMenuEachWriteAReadableDumpNamedAfterThePro
 TEST(CreateMiniDump, ProcessEndedSinceTheListWasFilledLogsTheSystemTextAndWritesNoFile) {
   const std::string folder = e2e::FreshFolderForCurrentTest();
   Process target = StartDumpTarget(folder);
-  VellornSession::Options options;
-  options.folder = folder;
-  VellornSession vellorn(options);
+  VellornSession vellorn(folder);
   ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
   const DWORD id = target.Id();
   ASSERT_TRUE(vellorn.SelectProcess(id));
@@ -290,9 +211,7 @@ TEST(CreateMiniDump, FileNamedDumpsInPlaceOfTheFolderIsReportedAndNothingIsWritt
   std::ofstream(dumps).close();
   ASSERT_EQ(FileSize(dumps), 0);
   Process target = StartDumpTarget(folder);
-  VellornSession::Options options;
-  options.folder = folder;
-  VellornSession vellorn(options);
+  VellornSession vellorn(folder);
   ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
   ASSERT_TRUE(vellorn.SelectProcess(target.Id()));
   // What the system says when asked for a temporary name in a file.
@@ -317,9 +236,7 @@ TEST(CreateMiniDump, CurrentDirectoryAtADrivesRootDumpsIntoTheRootsDumpsFolder) 
   const bool hadFolder = IsFolder(dumps);
   const std::vector<std::string> before = FilesIn(dumps);
   Process target = StartDumpTarget(e2e::FreshFolderForCurrentTest());
-  VellornSession::Options options;
-  options.folder = root;
-  VellornSession vellorn(options);
+  VellornSession vellorn(root);
   ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
   ASSERT_TRUE(vellorn.SelectProcess(target.Id()));
 

@@ -10,8 +10,11 @@
 //   VELLORN_SOAK_DUMP_EVERY  a dump and an end of a child every Nth cycle
 //                            (default 20; 1 for a dump in every cycle)
 //   VELLORN_SOAK_LLDB_EVERY  lldb-16 reads every Nth dump (default 1: all)
+#include "tests/support/driver/list_order.h"
+#include "tests/support/driver/lldb.h"
 #include "tests/support/driver/remote_memory.h"
 #include "tests/support/driver/session.h"
+#include "tests/support/files.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -24,7 +27,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -32,6 +34,7 @@
 
 namespace {
 
+using namespace support;
 using e2e::Process;
 using e2e::VellornSession;
 
@@ -305,20 +308,10 @@ class ListReader {
 
 // --- Sort orders as the user sees them ------------------------------------------
 
-int FoldedCompare(const std::string& a, const std::string& b) {
-  const auto fold = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; };
-  for (size_t i = 0;; ++i) {
-    const unsigned char x = i < a.size() ? static_cast<unsigned char>(a[i]) : 0;
-    const unsigned char y = i < b.size() ? static_cast<unsigned char>(b[i]) : 0;
-    const int difference = fold(x) - fold(y);
-    if (difference != 0 || x == 0) return difference;
-  }
-}
-
 bool InOrder(const std::vector<std::string>& texts, int column, bool ascending) {
   for (size_t i = 1; i < texts.size(); ++i) {
     const int difference = column == 1
-                               ? FoldedCompare(texts[i - 1], texts[i])
+                               ? e2e::CompareNames(texts[i - 1], texts[i])
                                : std::atoi(texts[i - 1].c_str()) - std::atoi(texts[i].c_str());
     if (ascending ? difference > 0 : difference < 0) return false;
   }
@@ -327,93 +320,10 @@ bool InOrder(const std::vector<std::string>& texts, int column, bool ascending) 
 
 // --- Files and the independent reader ----------------------------------------------
 
-std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = found.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-LONGLONG FileSize(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-  return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-std::string UnixPath(const std::string& windowsPath) {
-  using Convert = char*(CDECL*)(LPCWSTR);
-  const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "wine_get_unix_file_name")));
-  if (!convert) return {};
-  wchar_t wide[MAX_PATH * 2] = {};
-  MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH * 2);
-  char* unixPath = convert(wide);
-  if (!unixPath) return {};
-  std::string result = unixPath;
-  HeapFree(GetProcessHeap(), 0, unixPath);
-  return result;
-}
-
-std::string ReadText(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 int CountOf(const std::string& text, const std::string& what) {
   int count = 0;
   for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
   return count;
-}
-
-// Runs lldb-16 on each dump, one after the other, from a Unix shell. Wine
-// starts Unix programs detached and reports them ended at once, so each
-// listing goes to a file and a last file marks the end. Gives the listings.
-std::vector<std::string> ReadDumpsWithLldb(const std::vector<std::string>& dumps,
-                                           const std::string& workFolder) {
-  const std::string done = workFolder + "\\lldb-done.txt";
-  DeleteFileA(done.c_str());
-  std::string script = "cd '" + UnixPath(workFolder) + "' || exit 1; ";
-  for (size_t i = 0; i < dumps.size(); ++i) {
-    script += "/usr/bin/lldb-16 --batch -c '" + UnixPath(dumps[i]) +
-              "' -o 'thread list' -o 'image list' > lldb-" + std::to_string(i) + ".txt 2>&1; ";
-  }
-  script += "echo finished > lldb-done.txt";
-  const std::string scriptPath = workFolder + "\\lldb-run.sh";
-  std::ofstream(scriptPath, std::ios::binary) << script << "\n";
-  std::string commandLine = "/bin/sh \"" + UnixPath(scriptPath) + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION started{};
-  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &started)) {
-    return std::vector<std::string>(
-        dumps.size(), "cannot start lldb-16, error " + std::to_string(GetLastError()));
-  }
-  CloseHandle(started.hThread);
-  CloseHandle(started.hProcess);
-  const unsigned timeoutMs = 30000 + 10000 * static_cast<unsigned>(dumps.size());
-  e2e::WaitFor([&] { return FileSize(done) > 0; }, timeoutMs, 200);
-  std::vector<std::string> listings;
-  for (size_t i = 0; i < dumps.size(); ++i) {
-    listings.push_back(ReadText(workFolder + "\\lldb-" + std::to_string(i) + ".txt"));
-  }
-  return listings;
-}
-
-// A real click in the middle of a column heading (Wine's header takes 10
-// pixels at each inner edge for the divider).
-void ClickHeadingCentre(HWND list, int column) {
-  const RECT item = e2e::RemoteList(list).HeaderItemScreenRect(column);
-  e2e::LeftClickAt(e2e::PointInside(item, (item.right - item.left) / 2));
 }
 
 struct Figures {
@@ -441,9 +351,7 @@ TEST(Soak, ThousandCyclesLeaveTheProgramsHandlesWindowsAndMemoryWhereTheyWere) {
 
   const std::string folder = e2e::FreshFolderForCurrentTest();
   const std::string dumps = folder + "\\dumps";
-  VellornSession::Options options;
-  options.folder = folder;
-  VellornSession vellorn(options);
+  VellornSession vellorn(folder);
   ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
   const DWORD programId = vellorn.ProcessId();
   const HWND listWindow = vellorn.Control(e2e::kProcessList);
@@ -515,7 +423,7 @@ TEST(Soak, ThousandCyclesLeaveTheProgramsHandlesWindowsAndMemoryWhereTheyWere) {
     }
     if (column < 0) column = sortColumns[cycle % 3];
     const bool tellable = !InOrder(list.Column(column), column, ascending);
-    ClickHeadingCentre(listWindow, column);
+    vellorn.ClickHeading(column);
     ++figures.sortClicks;
     if (tellable) {
       const bool sorted =
@@ -658,7 +566,7 @@ TEST(Soak, ThousandCyclesLeaveTheProgramsHandlesWindowsAndMemoryWhereTheyWere) {
     checked.push_back(dumpPaths[i]);
   }
   const ULONGLONG lldbStart = GetTickCount64();
-  const std::vector<std::string> listings = ReadDumpsWithLldb(checked, folder);
+  const std::vector<std::string> listings = e2e::ReadDumpsWithLldb(checked, folder);
   int opened = 0;
   for (size_t i = 0; i < checked.size(); ++i) {
     SCOPED_TRACE(checked[i]);

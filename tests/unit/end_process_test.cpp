@@ -3,6 +3,7 @@
 #include "process/process_list.h"
 #include "tests/support/fake_system.h"
 #include "tests/support/hosted_dialog.h"
+#include "tests/support/system_text.h"
 
 #include <gtest/gtest.h>
 
@@ -12,22 +13,12 @@
 
 namespace {
 
+using namespace support;
+
 constexpr const char* kQuestion = "Are you sure you wish to end this process?";
 constexpr const char* kRefused = "The process could not be terminated.";
 constexpr const char* kNoSelection = "You must first select a process from the list.";
 constexpr const char* kFirstLine = "Output....\r\n";
-
-// The system's own text for an error code, read past the seam.
-std::string SystemText(DWORD code) {
-  char* text = nullptr;
-  const DWORD length = ::FormatMessageA(
-      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
-      nullptr);
-  std::string result(text ? text : "", length);
-  ::LocalFree(text);
-  return result;
-}
 
 std::vector<std::string> Names(CListCtrl& list) {
   std::vector<std::string> names;

@@ -11,7 +11,9 @@
 #include "app/main_dialog.h"
 #include "process/process_list.h"
 #include "tests/support/fake_system.h"
+#include "tests/support/files.h"
 #include "tests/support/hosted_dialog.h"
+#include "tests/support/system_text.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +31,8 @@
 
 namespace {
 
+using namespace support;
+
 constexpr DWORD kVersion4_0 = 0x00000004;
 constexpr DWORD kVersion6_2 = 0x00000206;
 constexpr DWORD kLockedId = 404;
@@ -41,69 +45,7 @@ const std::string kCouldNotEnd = "Could not end process: ";
 const std::string kPrivilegeCaption =
     "Unable to grant Debug Privilege.  You may not be able to create dumps on system processes.";
 
-std::string SystemText(DWORD code) {
-  char* text = nullptr;
-  const DWORD length = ::FormatMessageA(
-      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
-      nullptr);
-  std::string result = length ? std::string(text) : std::string();
-  if (text) ::LocalFree(text);
-  return result;
-}
-
 // --- Files --------------------------------------------------------------------------
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  const HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = found.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (::FindNextFileA(search, &found));
-  ::FindClose(search);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-bool IsFolder(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-LONGLONG FileSize(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-  return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-void RemoveTree(const std::string& path) {
-  for (const std::string& name : FilesIn(path)) {
-    const std::string child = path + "\\" + name;
-    if (IsFolder(child)) {
-      RemoveTree(child);
-    } else {
-      ::DeleteFileA(child.c_str());
-    }
-  }
-  ::RemoveDirectoryA(path.c_str());
-}
-
-std::string ReadAll(const std::string& path) {
-  std::string content;
-  const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return content;
-  char buffer[65536];
-  DWORD read = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-    content.append(buffer, read);
-  }
-  ::CloseHandle(file);
-  return content;
-}
 
 bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;

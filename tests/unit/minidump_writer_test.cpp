@@ -5,6 +5,9 @@
 #include "app/main_dialog.h"
 #include "process/process_list.h"
 #include "tests/support/fake_system.h"
+#include "tests/support/files.h"
+#include "tests/support/hosted_dialog.h"
+#include "tests/support/system_text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -15,6 +18,7 @@
 
 namespace {
 
+using namespace support;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
@@ -24,68 +28,12 @@ constexpr DWORD kLockedId = 4343;
 constexpr char kStart[] = "Output....\r\n";
 constexpr char kStarting[] = "Starting mini dump...\r\n";
 
-std::string SystemText(DWORD code) {
-  char* text = nullptr;
-  const DWORD length = ::FormatMessageA(
-      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
-      nullptr);
-  std::string result = length ? std::string(text) : std::string();
-  if (text) ::LocalFree(text);
-  return result;
-}
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  const HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = found.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (::FindNextFileA(search, &found));
-  ::FindClose(search);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-std::string ReadAll(const std::string& path) {
-  std::string content;
-  const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return content;
-  char buffer[4096];
-  DWORD read = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-    content.append(buffer, read);
-  }
-  ::CloseHandle(file);
-  return content;
-}
-
 void WriteAll(const std::string& path, const std::string& content) {
   const HANDLE file =
       ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
   ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
   ::CloseHandle(file);
-}
-
-bool IsFolder(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-void RemoveTree(const std::string& path) {
-  for (const std::string& name : FilesIn(path)) {
-    const std::string child = path + "\\" + name;
-    if (IsFolder(child)) {
-      RemoveTree(child);
-    } else {
-      ::DeleteFileA(child.c_str());
-    }
-  }
-  ::RemoveDirectoryA(path.c_str());
 }
 
 // A stand-in dump writer: writes `content` into the file it is given and
@@ -347,20 +295,17 @@ TEST_F(MinidumpWriterTest, NameLongerThanAnyPartBufferStillGivesADumpNamedByItsF
 }
 
 TEST_F(MinidumpWriterTest, NoRowSelectedShowsTheMessageAndCreatesNoFolder) {
-  static std::string shown;
-  shown.clear();
-  ui::Modal().messageBox = [](HWND, const char* text, const char*, UINT type) {
-    shown = text;
-    EXPECT_EQ(type, static_cast<UINT>(MB_ICONEXCLAMATION));
-    return IDOK;
-  };
+  hosted::Answered() = hosted::Answers();
+  ui::Modal().messageBox = &hosted::AnswerBox;
   for (int row = 0; row < m_dialog.ProcessList().GetItemCount(); ++row) {
     m_dialog.ProcessList().SetItemState(row, 0, LVIS_SELECTED);
   }
 
   m_dialog.OnCreateMiniDump();
 
-  EXPECT_EQ(shown, "You must first select a process from the list.");
+  ASSERT_EQ(hosted::Answered().boxes.size(), 1u);
+  EXPECT_EQ(hosted::Answered().boxes[0].text, "You must first select a process from the list.");
+  EXPECT_EQ(hosted::Answered().boxes[0].type, static_cast<UINT>(MB_ICONEXCLAMATION));
   EXPECT_EQ(Log(), kStart);
   EXPECT_FALSE(IsFolder(Dumps()));
   EXPECT_EQ(fake::SeamCallCount(), 0);

@@ -2,6 +2,7 @@
 // the spy (real texts under Wine unless a failure is scripted).
 #include "tests/support/fake_system.h"
 #include "tests/support/hosted_dialog.h"
+#include "tests/support/system_text.h"
 
 #include <gtest/gtest.h>
 
@@ -10,20 +11,9 @@
 
 namespace {
 
-constexpr char kFirstLine[] = "Output....\r\n";
+using namespace support;
 
-// The system's own text for `code`, straight from the system; empty when it
-// has none.
-std::string SystemText(DWORD code) {
-  char* text = nullptr;
-  const DWORD length = ::FormatMessageA(
-      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
-      nullptr);
-  std::string result = length ? std::string(text) : std::string();
-  if (text) ::LocalFree(text);
-  return result;
-}
+constexpr char kFirstLine[] = "Output....\r\n";
 
 class OutputLogTest : public ::testing::Test {
  protected:

@@ -2,6 +2,7 @@
 // the About box of the real window.
 #include "resources/resource.h"
 #include "tests/support/hosted_dialog.h"
+#include "tests/support/system_text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 
 namespace {
 
+using namespace support;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -44,18 +46,6 @@ constexpr char kMainMenu[] =
     "Process{New Process...=32778 - Create Mini-dump=32776 End Process=32779 - "
     "&Refresh List=32784} "
     "Help{&About=32783}";
-
-// The system's own text for an error code.
-std::string SystemText(DWORD code) {
-  char* text = nullptr;
-  const DWORD length = ::FormatMessageA(
-      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
-      nullptr);
-  std::string result = length ? std::string(text) : std::string();
-  if (text) ::LocalFree(text);
-  return result;
-}
 
 constexpr char kContextPopup[] = "Create Mini-dump=32775 End Process=32781 - &Refresh List=32784";
 

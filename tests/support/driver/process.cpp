@@ -107,6 +107,19 @@ bool Process::Launch(const std::string& commandLine, const std::string& folder, 
   return true;
 }
 
+bool Process::Attach(DWORD processId) {
+  Reset();
+  m_process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE,
+                          FALSE, processId);
+  if (!m_process) {
+    m_launchError = GetLastError();
+    return false;
+  }
+  m_launchError = 0;
+  m_id = processId;
+  return true;
+}
+
 bool Process::Running() const {
   return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT;
 }

@@ -35,6 +35,10 @@ class Process {
   // CreateProcess failed; LaunchError() then holds its last-error value.
   bool Launch(const std::string& commandLine, const std::string& folder = {},
               WORD show = SW_SHOWNORMAL);
+  // Takes a running process that the test did not start (e.g. one the program
+  // started), to see it end and to end it with the test. False if it cannot
+  // be opened; LaunchError() then holds the last-error value.
+  bool Attach(DWORD processId);
 
   bool Valid() const { return m_process != nullptr; }
   DWORD Id() const { return m_id; }

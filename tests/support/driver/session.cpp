@@ -83,6 +83,12 @@ VellornSession::VellornSession(const Options& options) {
   Start(options);
 }
 
+VellornSession::VellornSession(const std::string& folder) {
+  Options options;
+  options.folder = folder;
+  Start(options);
+}
+
 void VellornSession::Start(const Options& options) {
   // Under Wine the desktop (a virtual one in the tests' prefix) is made for a
   // process on its first need; asking for it first puts the program on ours.

@@ -41,6 +41,8 @@ class VellornSession {
   // Starts the program and waits for its main window.
   VellornSession();
   explicit VellornSession(const Options& options);
+  // Starts the program in `folder`, with the other options' defaults.
+  explicit VellornSession(const std::string& folder);
   // Ends the program if it still runs: closes its boxes and window, then
   // terminates it after a short grace time.
   ~VellornSession();
