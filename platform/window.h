@@ -204,11 +204,16 @@ class CWnd : public CCmdTarget {
   BOOL DestroyWindow();
   BOOL ShowWindow(int command);
 
-  // Inside a handler: let the window's default processing run as well.
-  void Default() { m_defaultRequested = true; }
+  // Inside a handler: let the window's default processing run as well. It
+  // answers the message being handled, not one that a nested modal loop
+  // dispatches meanwhile.
+  void Default() {
+    if (m_defaultRequested != nullptr) *m_defaultRequested = true;
+  }
 
  protected:
-  bool m_defaultRequested = false;
+  // The flag of the dispatch in progress on this window; null between them.
+  bool* m_defaultRequested = nullptr;
   bool m_toolTipsEnabled = false;
 };
 
@@ -249,6 +254,11 @@ class CDataExchange {
   CWnd* m_pDlgWnd;
 };
 
+// The owner of a modal window made for `self`: `parent`'s window, or the
+// application's main window when there is no parent (null for the main
+// window itself).
+HWND ModalOwner(const CWnd* parent, const CWnd* self);
+
 // Binds `control` to the dialog's child window `id`.
 void DDX_Control(CDataExchange* exchange, int id, CWnd& control);
 
@@ -259,6 +269,8 @@ class CDialog : public CWnd {
 
   // Creates the window from the template and runs it until it ends (EndDialog)
   // or is destroyed. Gives EndDialog's result, -1 when no window was made.
+  // Without a parent, the application's main window owns it; the owner is
+  // disabled meanwhile.
   virtual INT_PTR DoModal();
   // Creates the window without a modal run (for tests hosting the window).
   BOOL Create(CWnd* parent = nullptr);
@@ -277,6 +289,7 @@ class CDialog : public CWnd {
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR Route(UINT message, WPARAM wParam, LPARAM lParam, const bool& defaultRequested);
 
   UINT m_templateId;
   CWnd* m_parent;
@@ -312,7 +325,7 @@ class CListCtrl : public CWnd {
 // The log panel; used through the generic window-text operations only.
 class CRichEditCtrl : public CWnd {};
 
-// Owns its window: destroyed with the object.
+// Owns its window: destroyed with the object, unless its owner took it along.
 class CToolTipCtrl : public CWnd {
  public:
   ~CToolTipCtrl() override;
@@ -320,6 +333,9 @@ class CToolTipCtrl : public CWnd {
   // Registers the whole of `tool` as a tool with `text`; the tip subclasses
   // the tool's window, so nothing needs relaying.
   BOOL AddTool(HWND tool, const char* text, const RECT* rect = nullptr, UINT_PTR id = 0);
+
+ private:
+  void DestroyTip();
 };
 
 // Paints between BeginPaint and EndPaint.
@@ -339,7 +355,7 @@ class CPaintDC {
 };
 
 // The common file-open dialog. The filter uses '|' between its parts and
-// ends with "||".
+// ends with "||". Without a parent, the application's main window owns it.
 class CFileDialog {
  public:
   CFileDialog(BOOL open, const char* defaultExtension, const char* fileName, DWORD flags,
@@ -387,6 +403,8 @@ class CWinApp : public CCmdTarget {
 };
 
 CWinApp* AfxGetApp();
+// The application's main window, or null.
+CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetInstanceHandle();
 void AfxInitCommonControls();
 BOOL AfxInitRichEdit();

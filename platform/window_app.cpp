@@ -33,6 +33,10 @@ CWinApp* AfxGetApp() {
   return g_application;
 }
 
+CWnd* AfxGetMainWnd() {
+  return g_application ? g_application->m_pMainWnd : nullptr;
+}
+
 HINSTANCE AfxGetInstanceHandle() {
   return ::GetModuleHandleA(nullptr);
 }

@@ -1,6 +1,8 @@
 // Command tables, windows and dialogs: how a message reaches its handler.
 #include "platform/window.h"
 
+#include <utility>
+
 // ---------------------------------------------------------------------------
 // Command tables
 
@@ -99,6 +101,16 @@ void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
 // ---------------------------------------------------------------------------
 // Dialogs
 
+HWND ModalOwner(const CWnd* parent, const CWnd* self) {
+  if (parent != nullptr) return parent->m_hWnd;
+  // A dialog or box without a parent belongs to the main window, as in any
+  // program: it stays on top of it and the main window takes no input
+  // meanwhile.
+  const CWnd* main = AfxGetMainWnd();
+  if (main == nullptr || main == self) return nullptr;
+  return ::IsWindow(main->m_hWnd) ? main->m_hWnd : nullptr;
+}
+
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
 END_MESSAGE_MAP()
 
@@ -114,7 +126,7 @@ CDialog::~CDialog() {
 }
 
 INT_PTR CDialog::DoModal() {
-  const HWND owner = m_parent ? m_parent->m_hWnd : nullptr;
+  const HWND owner = ModalOwner(m_parent, this);
   m_ended = false;
   m_result = -1;
   const HWND hwnd =
@@ -211,7 +223,16 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 }
 
 INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
-  m_defaultRequested = false;
+  // Each dispatch has its own flag: a handler that runs a modal loop (a box,
+  // a menu, another dialog) dispatches other messages to this window inside.
+  bool defaultRequested = false;
+  bool* const outer = std::exchange(m_defaultRequested, &defaultRequested);
+  const INT_PTR result = Route(message, wParam, lParam, defaultRequested);
+  m_defaultRequested = outer;
+  return result;
+}
+
+INT_PTR CDialog::Route(UINT message, WPARAM wParam, LPARAM lParam, const bool& defaultRequested) {
   switch (message) {
     case WM_INITDIALOG:
       return OnInitDialog();
@@ -221,7 +242,7 @@ INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       const UINT code = HIWORD(wParam);
       if (const MessageMapEntry* entry = FindEntry(WM_COMMAND, code, id)) {
         entry->invoke(this, wParam, lParam);
-        return m_defaultRequested ? FALSE : TRUE;
+        return defaultRequested ? FALSE : TRUE;
       }
       // Commands the window does not take go on to the application's table.
       if (CWinApp* app = AfxGetApp()) {
@@ -247,7 +268,7 @@ INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
           FindEntry(WM_NOTIFY, header->code, static_cast<UINT>(header->idFrom));
       if (entry == nullptr) return FALSE;
       const LRESULT result = entry->invoke(this, wParam, lParam);
-      if (m_defaultRequested) return FALSE;
+      if (defaultRequested) return FALSE;
       ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
       return TRUE;
     }
@@ -256,7 +277,7 @@ INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       const MessageMapEntry* entry = FindEntry(message, 0, 0);
       if (entry == nullptr) return FALSE;
       const LRESULT result = entry->invoke(this, wParam, lParam);
-      if (m_defaultRequested) return FALSE;
+      if (defaultRequested) return FALSE;
       // These few answer through the dialog procedure's own result.
       if (message == WM_QUERYDRAGICON) return static_cast<INT_PTR>(result);
       return TRUE;

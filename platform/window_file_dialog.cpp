@@ -17,7 +17,8 @@ CFileDialog::CFileDialog(BOOL open, const char* defaultExtension, const char* fi
     m_file[sizeof(m_file) - 1] = '\0';
   }
   m_request.lStructSize = sizeof(m_request);
-  m_request.hwndOwner = parent ? parent->m_hWnd : nullptr;
+  // The dialog disables its owner while it is open.
+  m_request.hwndOwner = ModalOwner(parent, nullptr);
   m_request.hInstance = AfxGetInstanceHandle();
   m_request.lpstrFilter = m_filter.empty() ? nullptr : m_filter.c_str();
   m_request.nFilterIndex = 1;

@@ -97,14 +97,23 @@ void StopRelayingTo(HWND tip) {
 }  // namespace
 
 CToolTipCtrl::~CToolTipCtrl() {
-  if (m_hWnd != nullptr) StopRelayingTo(m_hWnd);
-  DestroyWindow();
+  DestroyTip();
+}
+
+void CToolTipCtrl::DestroyTip() {
+  if (m_hWnd == nullptr) return;
+  StopRelayingTo(m_hWnd);
+  // A tip made with the list as its owner went with the list when the dialog
+  // ended; its handle may name another window by now.
+  if (::IsWindow(m_hWnd) && ::GetWindowThreadProcessId(m_hWnd, nullptr) == ::GetCurrentThreadId()) {
+    ::DestroyWindow(m_hWnd);
+  }
+  m_hWnd = nullptr;
 }
 
 BOOL CToolTipCtrl::Create(CWnd* parent, DWORD style) {
   // Created again (a second data exchange): the earlier tip window goes.
-  if (m_hWnd != nullptr) StopRelayingTo(m_hWnd);
-  DestroyWindow();
+  DestroyTip();
   const HWND owner = parent ? parent->m_hWnd : nullptr;
   m_hWnd = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | style, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
