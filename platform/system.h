@@ -21,6 +21,11 @@ HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId);
 BOOL TerminateProcess(HANDLE process, UINT exitCode);
 BOOL CloseHandle(HANDLE handle);
 HANDLE GetCurrentProcess();
+BOOL GetProcessTimes(HANDLE process, LPFILETIME creation, LPFILETIME exit, LPFILETIME kernel,
+                     LPFILETIME user);
+
+// The clock
+void GetSystemTimeAsFileTime(LPFILETIME now);
 
 // Access token and privileges
 BOOL OpenProcessToken(HANDLE process, DWORD access, PHANDLE token);

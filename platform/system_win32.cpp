@@ -16,6 +16,14 @@ BOOL CloseHandle(HANDLE handle) {
 HANDLE GetCurrentProcess() {
   return ::GetCurrentProcess();
 }
+BOOL GetProcessTimes(HANDLE process, LPFILETIME creation, LPFILETIME exit, LPFILETIME kernel,
+                     LPFILETIME user) {
+  return ::GetProcessTimes(process, creation, exit, kernel, user);
+}
+
+void GetSystemTimeAsFileTime(LPFILETIME now) {
+  ::GetSystemTimeAsFileTime(now);
+}
 
 BOOL OpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
   return ::OpenProcessToken(process, access, token);

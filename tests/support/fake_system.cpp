@@ -53,11 +53,13 @@ struct State {
   bool processTable = false;
   std::vector<FakeProcess> processes;
   std::map<HANDLE, DWORD> fakeProcessHandles;  // open fake process handle -> id
+  std::map<HANDLE, std::pair<DWORD, ULONGLONG>> fakeProcessOpened;  // access, creation time
   std::map<HANDLE, FakeSnapshot> fakeSnapshots;
   uintptr_t nextFakeHandle = 0;
   std::set<std::string> removedEntryPoints;
   std::set<std::string> missingModules;  // upper case
   std::optional<DWORD> version;
+  std::optional<ULONGLONG> clock;
   std::map<std::string, FARPROC> realEntryPoints;
 };
 
@@ -433,6 +435,8 @@ DWORD TypicalError(const char* name) {
       {"TerminateProcess", ERROR_ACCESS_DENIED},
       {"CloseHandle", ERROR_INVALID_HANDLE},
       {"GetCurrentProcess", 0},
+      {"GetProcessTimes", ERROR_ACCESS_DENIED},
+      {"GetSystemTimeAsFileTime", 0},
       {"OpenProcessToken", ERROR_ACCESS_DENIED},
       {"LookupPrivilegeValueA", ERROR_NO_SUCH_PRIVILEGE},
       {"AdjustTokenPrivileges", ERROR_NOT_ALL_ASSIGNED},
@@ -505,6 +509,10 @@ void SetVersion(DWORD version) {
   S().version = version;
 }
 
+void SetClock(ULONGLONG now) {
+  S().clock = now;
+}
+
 void Reset() {
   S() = State{};
 }
@@ -539,6 +547,7 @@ HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) {
     if (!found->canOpen) return Fail<HANDLE>(nullptr, ERROR_ACCESS_DENIED);
     process = fake::NewFakeHandle();
     S().fakeProcessHandles[process] = processId;
+    S().fakeProcessOpened[process] = {access, found->created};
   } else {
     process = ::OpenProcess(access, inherit, processId);
   }
@@ -565,6 +574,7 @@ BOOL CloseHandle(HANDLE handle) {
   if (auto hook = S().hooks.CloseHandle) return hook(handle);
   if (fake::IsFakeHandle(handle)) {
     S().fakeProcessHandles.erase(handle);
+    S().fakeProcessOpened.erase(handle);
     S().fakeSnapshots.erase(handle);
     return known ? TRUE : Fail(FALSE, ERROR_INVALID_HANDLE);
   }
@@ -575,6 +585,43 @@ HANDLE GetCurrentProcess() {
   Enter("GetCurrentProcess", "");  // cannot fail
   if (auto hook = S().hooks.GetCurrentProcess) return hook();
   return ::GetCurrentProcess();
+}
+
+namespace {
+void SetFileTime(LPFILETIME time, ULONGLONG value) {
+  time->dwLowDateTime = static_cast<DWORD>(value);
+  time->dwHighDateTime = static_cast<DWORD>(value >> 32);
+}
+}  // namespace
+
+BOOL GetProcessTimes(HANDLE process, LPFILETIME creation, LPFILETIME exit, LPFILETIME kernel,
+                     LPFILETIME user) {
+  if (auto failure = Enter("GetProcessTimes", HandleText(process))) {
+    return Fail(FALSE, failure->error);
+  }
+  if (auto hook = S().hooks.GetProcessTimes) return hook(process, creation, exit, kernel, user);
+  const auto opened = S().fakeProcessOpened.find(process);
+  if (opened == S().fakeProcessOpened.end()) {
+    return ::GetProcessTimes(process, creation, exit, kernel, user);
+  }
+  const DWORD access = opened->second.first;
+  if (!(access & (PROCESS_QUERY_INFORMATION | PROCESS_QUERY_LIMITED_INFORMATION))) {
+    return Fail(FALSE, ERROR_ACCESS_DENIED);
+  }
+  SetFileTime(creation, opened->second.second);
+  SetFileTime(exit, 0);
+  SetFileTime(kernel, 0);
+  SetFileTime(user, 0);
+  return TRUE;
+}
+
+// The clock
+
+void GetSystemTimeAsFileTime(LPFILETIME now) {
+  Enter("GetSystemTimeAsFileTime", "");  // cannot fail
+  if (auto hook = S().hooks.GetSystemTimeAsFileTime) return hook(now);
+  if (S().clock) return SetFileTime(now, *S().clock);
+  ::GetSystemTimeAsFileTime(now);
 }
 
 // Access token and privileges

@@ -13,9 +13,9 @@
 // - FailCall / FailCallNumber make a chosen call return its failure value with
 //   a chosen last-error value, without calling the real function. The failure
 //   value is the one the real function gives: null, 0, FALSE or
-//   INVALID_HANDLE_VALUE; LocalFree gives back its argument. GetCurrentProcess
-//   and GetVersion cannot fail: a script aimed at them is used up and the call
-//   behaves normally. AdjustTokenPrivileges fails with TRUE when the error is
+//   INVALID_HANDLE_VALUE; LocalFree gives back its argument. GetCurrentProcess,
+//   GetVersion and GetSystemTimeAsFileTime cannot fail: a script aimed at them is used up and the
+//   call behaves normally. AdjustTokenPrivileges fails with TRUE when the error is
 //   ERROR_NOT_ALL_ASSIGNED (1300), as the real call does, and FALSE otherwise;
 //   ScriptAdjustTokenPrivileges chooses both.
 // - Hook() replaces the real function by a test's own (still recorded, still
@@ -48,6 +48,8 @@
 //   TerminateProcess       process,exitCode                  process:1234,0
 //   CloseHandle            handle                            process:1234
 //   GetCurrentProcess      (empty)
+//   GetProcessTimes        process                           process:1234
+//   GetSystemTimeAsFileTime (empty)
 //   OpenProcessToken       process,access                    -1,0x28
 //   LookupPrivilegeValueA  system,name                       null,SeDebugPrivilege
 //   AdjustTokenPrivileges  token,disableAll,new state,length,previous,returnLength
@@ -132,6 +134,8 @@ struct Hooks {
   std::function<BOOL(HANDLE, UINT)> TerminateProcess;
   std::function<BOOL(HANDLE)> CloseHandle;
   std::function<HANDLE()> GetCurrentProcess;
+  std::function<BOOL(HANDLE, LPFILETIME, LPFILETIME, LPFILETIME, LPFILETIME)> GetProcessTimes;
+  std::function<void(LPFILETIME)> GetSystemTimeAsFileTime;
   std::function<BOOL(HANDLE, DWORD, PHANDLE)> OpenProcessToken;
   std::function<BOOL(LPCSTR, LPCSTR, PLUID)> LookupPrivilegeValueA;
   std::function<BOOL(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD)>
@@ -194,11 +198,15 @@ struct FakeProcess {
   bool canOpen = true;         // else OpenProcess fails with 5
   bool canListModules = true;  // else EnumProcessModules fails with 299
   bool canReadName = true;     // else GetModuleBaseNameA fails with 299
+  ULONGLONG created = 0;       // creation time, in the clock's units (see SetClock)
 };
 // From now on the enumeration lists these processes, in this order.
 // TerminateProcess of a table process removes it from the table;
 // MiniDumpWriteDump of one writes a small file that starts with "MDMP" and
-// calls no callback. Ids not in the table go to the real system.
+// calls no callback; GetProcessTimes of one gives its creation time (kept by
+// the handle after the process ends) and, like the real call, fails with 5
+// when the handle was opened without a query right. Ids not in the table go to
+// the real system.
 void SetProcesses(std::vector<FakeProcess> processes);
 // GetProcAddress gives null with 127 for that entry point.
 void RemoveEntryPoint(const char* name);
@@ -206,6 +214,9 @@ void RemoveEntryPoint(const char* name);
 void SetModuleMissing(const char* name);
 // What GetVersion returns, e.g. 0x00000004 for 4.0, 0x00000A04 for 4.10.
 void SetVersion(DWORD version);
+// What GetSystemTimeAsFileTime gives from now on (100 ns units since 1601);
+// the real clock until set.
+void SetClock(ULONGLONG now);
 
 // Clears calls, scripts, hooks, tables, handle accounts and counters.
 void Reset();

@@ -275,6 +275,32 @@ TEST_F(FakeSystem, EndedTableProcessLeavesTheTableAndDumpsOfTableProcessesAreSta
   EXPECT_EQ(200u, ids[0]);
 }
 
+ULONGLONG AsNumber(const FILETIME& time) {
+  return (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+}
+
+TEST_F(FakeSystem, TableProcessesHaveScriptedCreationTimesAndTheClockCanBeSet) {
+  fake::SetProcesses({{100, "a.exe", 1, true, true, true, 0x123456789AULL}});
+  fake::SetClock(0x2000000000ULL);
+  FILETIME now{};
+  sys::GetSystemTimeAsFileTime(&now);
+  EXPECT_EQ(0x2000000000ULL, AsNumber(now));
+
+  FILETIME created{}, exited{}, kernel{}, user{};
+  const HANDLE queried = sys::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, 100);
+  const HANDLE ended = sys::OpenProcess(PROCESS_TERMINATE, FALSE, 100);
+  EXPECT_TRUE(sys::TerminateProcess(ended, 0));
+  // The handle keeps the ended process's creation time, as a real one does.
+  EXPECT_TRUE(sys::GetProcessTimes(queried, &created, &exited, &kernel, &user));
+  EXPECT_EQ(0x123456789AULL, AsNumber(created));
+  EXPECT_EQ("process:100", fake::LastDetail("GetProcessTimes"));
+  // Without a query right the call is refused.
+  EXPECT_FALSE(sys::GetProcessTimes(ended, &created, &exited, &kernel, &user));
+  EXPECT_EQ(DWORD{ERROR_ACCESS_DENIED}, sys::GetLastError());
+  sys::CloseHandle(ended);
+  sys::CloseHandle(queried);
+}
+
 TEST_F(FakeSystem, WithoutATableTheEntryPointsForwardToTheRealSystem) {
   const HMODULE kernel = sys::GetModuleHandleA("KERNEL32.DLL");
   const auto snapshotOf = Resolve<CreateSnapshotFunction>(kernel, "CreateToolhelp32Snapshot");
