@@ -42,16 +42,17 @@ bool AdjustPrivilege(HANDLE token, const char* name, bool enable) {
 }
 
 void CMainDialog::EnableDebugPrivilege() {
+  DWORD error = ERROR_SUCCESS;
   {
     TokenHandle token;
-    if (sys::OpenProcessToken(sys::GetCurrentProcess(), kTokenAccess, token.put())) {
-      const bool enabled = AdjustPrivilege(token.get(), kDebugPrivilege, true);
-      token.reset();
-      if (enabled) return;
+    if (!sys::OpenProcessToken(sys::GetCurrentProcess(), kTokenAccess, token.put())) {
+      error = sys::GetLastError();
+    } else {
+      if (AdjustPrivilege(token.get(), kDebugPrivilege, true)) return;
+      // What the adjustment said, before closing the token can change it.
+      error = sys::GetLastError();
     }
   }
-  // On the adjustment's path this is read after the token is closed.
-  const DWORD error = sys::GetLastError();
   if (error == ERROR_ACCESS_DENIED) {
     MessageBox("Access Denied.",
                "Unable to grant Debug Privilege.  You may not be able to create dumps on system "

@@ -302,7 +302,7 @@ TEST_F(DebugPrivilegeStepsTest, TokenRefusedWithAnyOtherCodeShowsNothing) {
   EXPECT_EQ(fake::CountCalls("LookupPrivilegeValueA"), 0);
 }
 
-TEST_F(DebugPrivilegeStepsTest, PrivilegeNotHeldClosesTheTokenThenReadsTheErrorAndShowsNothing) {
+TEST_F(DebugPrivilegeStepsTest, PrivilegeNotHeldReadsTheErrorBeforeClosingTheTokenAndShowsNothing) {
   CreateWindowAndForgetItsCalls();
   EmulatedToken token;
   token.held = false;
@@ -313,27 +313,42 @@ TEST_F(DebugPrivilegeStepsTest, PrivilegeNotHeldClosesTheTokenThenReadsTheErrorA
   EXPECT_THAT(Boxes(), IsEmpty());
   EXPECT_THAT(fake::CallNames(),
               ElementsAre("GetCurrentProcess", "OpenProcessToken", "LookupPrivilegeValueA",
-                          "AdjustTokenPrivileges", "GetLastError", "CloseHandle", "GetLastError"));
+                          "AdjustTokenPrivileges", "GetLastError", "GetLastError", "CloseHandle"));
   EXPECT_THAT(fake::OpenHandles(), IsEmpty());
 }
 
-TEST_F(DebugPrivilegeStepsTest, AdjustmentDeniedShowsTheBoxOnceTheTokenIsClosed) {
-  CreateWindowAndForgetItsCalls();
-  fake::ScriptAdjustTokenPrivileges(FALSE, ERROR_ACCESS_DENIED);
-  // A close that leaves the last-error value as it found it.
-  fake::Hook().CloseHandle = [](HANDLE handle) {
-    const BOOL closed = ::CloseHandle(handle);
-    ::SetLastError(ERROR_ACCESS_DENIED);
-    return closed;
+TEST_F(DebugPrivilegeStepsTest, TheBoxDependsOnlyOnWhatTheAdjustmentSaidNotOnTheTokensClose) {
+  struct Case {
+    const char* what;
+    DWORD adjustment;
+    DWORD leftByClose;
+    bool box;
   };
+  CreateWindowAndForgetItsCalls();
+  for (const Case& c : {Case{"denied", ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE, true},
+                        Case{"not held", ERROR_NOT_ALL_ASSIGNED, ERROR_ACCESS_DENIED, false}}) {
+    SCOPED_TRACE(c.what);
+    fake::Reset();
+    Boxes().clear();
+    fake::ScriptAdjustTokenPrivileges(FALSE, c.adjustment);
+    static DWORD leftByClose;
+    leftByClose = c.leftByClose;
+    fake::Hook().CloseHandle = [](HANDLE handle) {
+      const BOOL closed = ::CloseHandle(handle);
+      ::SetLastError(leftByClose);
+      return closed;
+    };
 
-  m_dialog->EnableDebugPrivilege();
+    m_dialog->EnableDebugPrivilege();
 
-  ASSERT_THAT(Boxes(), SizeIs(1));
-  EXPECT_EQ(Boxes()[0].text, "Access Denied.");
-  EXPECT_EQ(Boxes()[0].caption, kCaption);
-  EXPECT_EQ(Boxes()[0].openHandles, 0u);
-  EXPECT_EQ(fake::CountCalls("AdjustTokenPrivileges"), 1);
+    ASSERT_THAT(Boxes(), SizeIs(c.box ? 1 : 0));
+    if (c.box) {
+      EXPECT_EQ(Boxes()[0].text, "Access Denied.");
+      EXPECT_EQ(Boxes()[0].caption, kCaption);
+      EXPECT_EQ(Boxes()[0].openHandles, 0u) << "the token is closed before the box";
+    }
+    EXPECT_EQ(fake::CountCalls("AdjustTokenPrivileges"), 1);
+  }
 }
 
 TEST_F(DebugPrivilegeStepsTest, TeardownDisablesThePrivilegeFirstAndSilently) {

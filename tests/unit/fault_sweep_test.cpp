@@ -461,11 +461,13 @@ void ExpectStatusFill(const Failure& failure, Expected* expected) {
   expected->rows = rows;
 }
 
-// The box of the enabling step: only when the token cannot be opened with
-// access denied. After a failed lookup or adjustment the error is read once
-// the token is closed, and the spy's close leaves its own junk value there.
+// The box of the enabling step: only when the token cannot be opened, its
+// privilege looked up or adjusted, with access denied.
 void ExpectEnabling(const Failure& failure, Expected* expected) {
-  if (failure.Is("OpenProcessToken") && failure.error == ERROR_ACCESS_DENIED) {
+  const bool enabling = failure.Is("OpenProcessToken") || failure.Is("LookupPrivilegeValueA", 1) ||
+                        failure.Is("AdjustTokenPrivileges", 1) ||
+                        failure.Is("AdjustTokenPrivileges", 2);
+  if (enabling && failure.error == ERROR_ACCESS_DENIED) {
     expected->boxes.push_back(Box{"Access Denied.", kPrivilegeCaption, MB_OK});
   }
 }
