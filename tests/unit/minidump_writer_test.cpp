@@ -350,19 +350,17 @@ TEST_F(MinidumpWriterTest, ProcessThatCannotBeOpenedLogsItsErrorWithoutTheStartL
   EXPECT_TRUE(EverythingClosed());
 }
 
-TEST_F(MinidumpWriterTest, TemporaryFileThatCannotBeOpenedIsLeftEmptyAndTheProcessClosed) {
+TEST_F(MinidumpWriterTest, TemporaryFileThatCannotBeOpenedIsDeletedAndTheOpensErrorReported) {
   fake::FailCall("CreateFileA", ERROR_SHARING_VIOLATION);
 
   m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
 
   EXPECT_EQ(Log(), kStart + SystemText(ERROR_SHARING_VIOLATION));
   EXPECT_TRUE(ErrorReadRightAfter("CreateFileA", ERROR_SHARING_VIOLATION));
-  const std::vector<std::string> files = FilesIn(Dumps());
-  ASSERT_THAT(files, SizeIs(1));
-  EXPECT_TRUE(IsDumpFileName(files[0], "not", "tmp")) << files[0];
-  EXPECT_EQ(ReadAll(Dumps() + "\\" + files[0]), "");
+  EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
+  EXPECT_EQ(fake::LastDetail("DeleteFileA") + ",0x40000000,1,3,0x80",
+            fake::LastDetail("CreateFileA"));
   EXPECT_EQ(fake::CountCalls("MiniDumpWriteDump"), 0);
-  EXPECT_EQ(fake::CountCalls("CloseHandle"), 1);
   EXPECT_TRUE(EverythingClosed());
 }
 
