@@ -1,6 +1,7 @@
 // End Process: terminate the selected process after a confirmation.
 #include "app/main_dialog.h"
 
+#include "actions/process_identity.h"
 #include "platform/handles.h"
 
 namespace {
@@ -28,10 +29,18 @@ void CMainDialog::OnEndProcess() {
   }
   const DWORD processId = static_cast<DWORD>(m_processList.GetItemData(row));
 
-  ProcessHandle process(sys::OpenProcess(PROCESS_TERMINATE, FALSE, processId));
+  ProcessHandle process(
+      sys::OpenProcess(PROCESS_TERMINATE | CreationTimeAccess(), FALSE, processId));
   if (!process) {
     const DWORD error = sys::GetLastError();
     ReportEndFailure(*this, error);
+    return;
+  }
+  // Never end a process that merely took over the row's ID.
+  DWORD identityError = ERROR_SUCCESS;
+  if (!ExistedAt(process.get(), m_listFilledAt, identityError)) {
+    process.reset();
+    ReportEndFailure(*this, identityError);
     return;
   }
   if (!sys::TerminateProcess(process.get(), 0)) {

@@ -1,6 +1,7 @@
 // Create Mini-dump: a normal minidump of the selected process into "dumps".
 #include "actions/minidump_writer.h"
 
+#include "actions/process_identity.h"
 #include "app/main_dialog.h"
 #include "platform/handles.h"
 
@@ -109,6 +110,15 @@ void CMainDialog::WriteMiniDump(DWORD processId, CString name) {  // cppcheck-su
   if (!process) {
     const DWORD error = sys::GetLastError();
     ReportSystemError(error);
+    return;
+  }
+  // A process that took over the row's ID is not dumped under the row's name.
+  // One that has ended but can still be opened passes: the writer then fails,
+  // and the start line with the writer's error says so honestly.
+  DWORD identityError = ERROR_SUCCESS;
+  if (!ExistedAt(process.get(), m_listFilledAt, identityError)) {
+    process.reset();
+    ReportSystemError(identityError);
     return;
   }
 

@@ -21,7 +21,8 @@ END_MESSAGE_MAP()
 CMainDialog::CMainDialog(CWnd* parent)
     : CDialog(IDD_MAIN, parent),
       m_hIcon(AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : nullptr),
-      m_sortAscending(true) {}
+      m_sortAscending(true),
+      m_listFilledAt(0) {}
 
 CMainDialog::~CMainDialog() {
   DisableDebugPrivilege();

@@ -21,6 +21,7 @@ class CMainDialog : public CDialog {
 
   // The process list.
   void PrepareProcessList();
+  // Adds a row per running process and remembers when.
   void FillProcessList();
   void AddProcessById(DWORD processId);
   void RefreshProcessList();
@@ -54,9 +55,12 @@ class CMainDialog : public CDialog {
 
  private:
   void ShowNoSelectionMessage() const;
+  void AddRunningProcesses();
 
   HICON m_hIcon;
   bool m_sortAscending;
+  // When the list was last filled: a process created later is not a row's.
+  ULONGLONG m_listFilledAt;
   CToolTipCtrl m_toolTip;
   CListCtrl m_processList;
   CRichEditCtrl m_output;

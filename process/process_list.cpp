@@ -1,6 +1,7 @@
 // Filling the process list from the platform's process enumeration.
 #include "app/main_dialog.h"
 
+#include "actions/process_identity.h"
 #include "platform/handles.h"
 #include "process/process_list.h"
 #include "process/process_status_api.h"
@@ -48,6 +49,11 @@ void CMainDialog::PrepareProcessList() {
 }
 
 void CMainDialog::FillProcessList() {
+  AddRunningProcesses();
+  m_listFilledAt = SystemTimeNow();
+}
+
+void CMainDialog::AddRunningProcesses() {
   m_processList.EnableToolTips(TRUE);
 
   const DWORD version = sys::GetVersion();

@@ -3,6 +3,7 @@
 // failure boxes, real header clicks, and what the processes themselves do.
 #include "tests/support/driver/list_order.h"
 #include "tests/support/driver/session.h"
+#include "tests/support/files.h"
 #include "tests/support/system_text.h"
 
 #include <gtest/gtest.h>
@@ -262,6 +263,101 @@ TEST(EndProcessFromOutside,
     ASSERT_TRUE(e2e::AnswerBox(refused, IDOK));
     EXPECT_EQ(Seen(vellorn.Rows()), rows);
   }
+}
+
+// Starts copies of `program` suspended, ending each at once, until one gets
+// `wantedId` (the system hands out a freed ID again after a few hundred
+// starts); that one is resumed and returned. Invalid if none got it.
+e2e::Process StartUntilIdIsReused(const std::string& program, DWORD wantedId) {
+  e2e::Process reused;
+  for (int attempt = 0; attempt < 4000; ++attempt) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    std::string commandLine = "\"" + program + "\"";
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        nullptr, nullptr, &startup, &started)) {
+      break;
+    }
+    const bool wanted = started.dwProcessId == wantedId;
+    if (wanted) {
+      ResumeThread(started.hThread);
+    } else {
+      TerminateProcess(started.hProcess, 1);
+      WaitForSingleObject(started.hProcess, 5000);
+    }
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    if (wanted) {
+      reused.Attach(wantedId);
+      break;
+    }
+  }
+  return reused;
+}
+
+TEST(EndProcessFromOutside, AProcessThatTookOverARowsIdIsNeitherEndedNorDumpedUntilARefresh) {
+  const std::string folder = e2e::FreshFolderForCurrentTest();
+  const std::string newcomer = folder + "\\newcomer.exe";
+  ASSERT_TRUE(CopyFileA(e2e::ProgramPath("soak_child.exe").c_str(), newcomer.c_str(), FALSE));
+  e2e::Process listed;
+  ASSERT_TRUE(listed.Launch("\"" + e2e::ProgramPath("soak_child.exe") + "\"", folder, SW_HIDE));
+  const DWORD id = listed.Id();
+
+  e2e::VellornSession vellorn(folder);
+  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+  const int row = RowShowing(vellorn, id);
+  ASSERT_GE(row, 0) << "the running program is not listed";
+  ASSERT_EQ(vellorn.Rows()[static_cast<size_t>(row)].name, "soak_child.exe");
+
+  // The listed process ends and another program of ours gets its ID.
+  listed.Terminate(1);
+  listed = e2e::Process();
+  e2e::Process other = StartUntilIdIsReused(newcomer, id);
+  ASSERT_TRUE(other.Running()) << "no new process got ID " << id;
+  const std::string gone = SystemText(ERROR_INVALID_PARAMETER);
+  ASSERT_FALSE(gone.empty());
+
+  // End Process answered Yes on the stale row: refused as for an ended process.
+  const std::vector<std::string> rows = Seen(vellorn.Rows());
+  const std::string firstLog = vellorn.Log();
+  ASSERT_TRUE(vellorn.SelectRow(row));
+  vellorn.Command(kEndProcessCommand);
+  const e2e::Box question = vellorn.WaitForBox("End Process");
+  ASSERT_TRUE(question);
+  ASSERT_TRUE(e2e::AnswerBox(question, IDYES));
+  const e2e::Box refused = vellorn.WaitForBox("vellorn");
+  ASSERT_TRUE(refused) << "no box after the refused end";
+  EXPECT_EQ(refused.text, kRefused);
+  const std::string endedLog = firstLog + "Could not end process: " + gone;
+  EXPECT_EQ(vellorn.Log(), endedLog);
+  ASSERT_TRUE(e2e::AnswerBox(refused, IDOK));
+  EXPECT_EQ(Seen(vellorn.Rows()), rows);
+  EXPECT_TRUE(other.Running());
+
+  // Create Mini-dump of the stale row: the same text, no start line, no file.
+  vellorn.Command(kCreateMiniDump);
+  EXPECT_TRUE(vellorn.WaitForLog(endedLog + gone)) << vellorn.Log();
+  EXPECT_TRUE(FilesIn(folder + "\\dumps").empty());
+  EXPECT_TRUE(other.Running());
+
+  // After a refresh the row is the newcomer's, and ending it works.
+  vellorn.ClickButton(e2e::kRefreshButton);
+  ASSERT_TRUE(e2e::WaitFor([&] {
+    const int now = RowShowing(vellorn, id);
+    return now >= 0 && vellorn.Rows()[static_cast<size_t>(now)].name == "newcomer.exe";
+  }));
+  e2e::Pause(200);  // the fill runs in one handler; let it finish
+  const std::string refreshedLog = vellorn.Log();
+  ASSERT_TRUE(vellorn.SelectRow(RowShowing(vellorn, id)));
+  vellorn.Command(kEndProcessCommand);
+  const e2e::Box again = vellorn.WaitForBox("End Process");
+  ASSERT_TRUE(again);
+  ASSERT_TRUE(e2e::AnswerBox(again, IDYES));
+  ASSERT_TRUE(other.WaitForExit());
+  EXPECT_EQ(other.ExitCode(), 0u);
+  EXPECT_TRUE(vellorn.WaitForLog(refreshedLog + "Process newcomer.exe has ended.\r\n"))
+      << vellorn.Log();
 }
 
 // The order the user sees, with the list's own rules.

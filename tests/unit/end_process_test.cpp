@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -19,6 +20,7 @@ constexpr const char* kQuestion = "Are you sure you wish to end this process?";
 constexpr const char* kRefused = "The process could not be terminated.";
 constexpr const char* kNoSelection = "You must first select a process from the list.";
 constexpr const char* kFirstLine = "Output....\r\n";
+constexpr DWORD kVersion6_2 = 0x0206;
 
 std::vector<std::string> Names(CListCtrl& list) {
   std::vector<std::string> names;
@@ -104,13 +106,16 @@ TEST_F(EndProcess, WithNoSelectionTheQuestionComesFirstAndYesShowsTheNoSelection
 }
 
 TEST_F(EndProcess, YesEndsTheSelectedProcessRemovesExactlyItsRowAndLogsItsName) {
+  fake::SetVersion(kVersion6_2);
   Select(1);
   Answer(IDYES);
   End();
 
   ExpectQuestionFirst();
   EXPECT_EQ(Boxes().size(), 1u);
-  const std::vector<std::string> expected = {"OpenProcess", "TerminateProcess", "CloseHandle"};
+  // The process is identified by its creation time before it is ended.
+  const std::vector<std::string> expected = {"GetVersion", "OpenProcess", "GetProcessTimes",
+                                             "TerminateProcess", "CloseHandle"};
   std::vector<std::string> names;
   for (const auto& call : fake::Calls()) {
     if (call.name != "GetLastError" && call.name != "FormatMessageA" && call.name != "LocalFree") {
@@ -118,8 +123,8 @@ TEST_F(EndProcess, YesEndsTheSelectedProcessRemovesExactlyItsRowAndLogsItsName) 
     }
   }
   EXPECT_EQ(names, expected);
-  EXPECT_EQ(fake::Calls()[0].detail, "0x1,0,202");
-  EXPECT_EQ(fake::Calls()[1].detail, "process:202,0");
+  EXPECT_EQ(fake::LastDetail("OpenProcess"), "0x1001,0,202");
+  EXPECT_EQ(fake::LastDetail("TerminateProcess"), "process:202,0");
 
   EXPECT_EQ(Names(List()), (std::vector<std::string>{"alpha.exe", "gamma.exe"}));
   // The rows below moved up and kept their own process IDs.
@@ -139,18 +144,22 @@ TEST_F(EndProcess, EndingTheLastRowLeavesTheListOneRowShorter) {
   EXPECT_EQ(Log(), std::string(kFirstLine) + "Process gamma.exe has ended.\r\n");
 }
 
-TEST_F(EndProcess, AProcessThatCannotBeOpenedLogsTheSystemTextShowsTheBoxAndKeepsTheRow) {
+TEST_F(EndProcess,
+       AProcessThatCannotBeOpenedOrIdentifiedLogsTheSystemTextShowsTheBoxAndKeepsTheRow) {
   struct Case {
     const char* what;
+    const char* call;
     DWORD error;
   };
-  for (const Case& c : {Case{"access denied", ERROR_ACCESS_DENIED},
-                        Case{"process gone", ERROR_INVALID_PARAMETER}}) {
+  for (const Case& c : {Case{"access denied", "OpenProcess", ERROR_ACCESS_DENIED},
+                        Case{"process gone", "OpenProcess", ERROR_INVALID_PARAMETER},
+                        Case{"creation time unreadable", "GetProcessTimes", ERROR_ACCESS_DENIED}}) {
     SCOPED_TRACE(c.what);
     (*m_host)->Output().SetWindowText(kFirstLine);
     Boxes().clear();
     fake::Reset();
-    fake::FailCall("OpenProcess", c.error);
+    fake::SetProcesses({{101, "alpha.exe", 3}, {202, "beta.exe", 5}, {303, "gamma.exe", 1}});
+    fake::FailCall(c.call, c.error);
     Select(0);
     Answer(IDYES);
     End();
@@ -164,6 +173,51 @@ TEST_F(EndProcess, AProcessThatCannotBeOpenedLogsTheSystemTextShowsTheBoxAndKeep
     EXPECT_EQ(Names(List()), (std::vector<std::string>{"alpha.exe", "beta.exe", "gamma.exe"}));
     EXPECT_TRUE(fake::OpenHandles().empty());
   }
+}
+
+TEST_F(EndProcess, AProcessThatTookOverTheRowsIdIsNotEndedUntilARefreshListsIt) {
+  constexpr ULONGLONG kFilledAt = 0x01DC000000000000ULL;
+  fake::SetClock(kFilledAt);
+  (*m_host)->RefreshProcessList();
+  // beta.exe ended and a newer process got its ID.
+  fake::SetProcesses({{101, "alpha.exe", 3},
+                      {202, "newer.exe", 2, true, true, true, kFilledAt + 1},
+                      {303, "gamma.exe", 1}});
+  Select(1);
+  Answer(IDYES);
+  End();
+
+  ASSERT_FALSE(SystemText(ERROR_INVALID_PARAMETER).empty());
+  EXPECT_EQ(Log(), std::string(kFirstLine) +
+                       "Could not end process: " + SystemText(ERROR_INVALID_PARAMETER));
+  ASSERT_EQ(Boxes().size(), 2u);
+  ExpectRefusedBox(1);
+  EXPECT_EQ(fake::CountCalls("TerminateProcess"), 0);
+  EXPECT_EQ(Names(List()), (std::vector<std::string>{"alpha.exe", "beta.exe", "gamma.exe"}));
+  EXPECT_TRUE(fake::OpenHandles().empty());
+
+  // Once a refresh has listed it, it is the row's own process.
+  fake::SetClock(kFilledAt + 1);
+  (*m_host)->RefreshProcessList();
+  Select(1);
+  End();
+  EXPECT_EQ(Names(List()), (std::vector<std::string>{"alpha.exe", "gamma.exe"}));
+  EXPECT_EQ(fake::LastDetail("TerminateProcess"), "process:202,0");
+}
+
+TEST_F(EndProcess, BeforeVersion6TheCreationTimeIsReadWithTheFullQueryRight) {
+  // NT 4.0 ends alpha, 5.1 then ends beta, each from the top row.
+  for (const auto& [version, id] :
+       {std::pair<DWORD, std::string>{0x0004, "101"}, {0x0105, "202"}}) {
+    SCOPED_TRACE(id);
+    fake::SetVersion(version);
+    Select(0);
+    Answer(IDYES);
+    End();
+    EXPECT_EQ(fake::LastDetail("OpenProcess"), "0x401,0," + id);
+    EXPECT_EQ(fake::LastDetail("TerminateProcess"), "process:" + id + ",0");
+  }
+  EXPECT_EQ(Names(List()), (std::vector<std::string>{"gamma.exe"}));
 }
 
 TEST_F(EndProcess, ARefusedTerminationIsReportedLikeAFailedOpenAndKeepsTheRow) {
@@ -215,9 +269,7 @@ TEST_F(EndProcess, AfterASortEndProcessEndsTheSelectedRowsOwnProcess) {
   Answer(IDYES);
   End();
 
-  ASSERT_GE(fake::Calls().size(), 2u);
-  EXPECT_EQ(fake::Calls()[0].detail, "0x1,0,303");
-  EXPECT_EQ(fake::Calls()[1].detail, "process:303,0");
+  EXPECT_EQ(fake::LastDetail("TerminateProcess"), "process:303,0");
   EXPECT_EQ(Names(List()), (std::vector<std::string>{"beta.exe", "alpha.exe"}));
   EXPECT_EQ(Log(), std::string(kFirstLine) + "Process gamma.exe has ended.\r\n");
 }

@@ -4,9 +4,8 @@
 // is left (but the one whose release was the failing call), no file is left
 // in dumps that the log does not name (but the temporary file that a failed
 // close or delete leaves: results of clean-up calls are not examined), no
-// success line
-// stands for a failed step, and the log, the boxes and the rows read exactly
-// what the user should see.
+// success line stands for a failed step, and the log, the boxes and the rows
+// read exactly what the user should see.
 #include "actions/minidump_writer.h"
 #include "app/main_dialog.h"
 #include "process/process_list.h"
@@ -333,7 +332,8 @@ Tally Sweep(const Scenario& scenario, const std::string& base) {
     const fake::Call& call = *seam[index];
     const int occurrence = ++seenNames[call.name];
     std::vector<DWORD> errors = {fake::TypicalError(call.name.c_str())};
-    // GetCurrentProcess and GetVersion cannot fail: one run shows they go on.
+    // GetCurrentProcess, GetVersion and the clock cannot fail: one run shows
+    // they go on.
     const auto more = MoreErrors().find(call.name);
     if (more != MoreErrors().end()) {
       errors.insert(errors.end(), more->second.begin(), more->second.end());
@@ -345,7 +345,8 @@ Tally Sweep(const Scenario& scenario, const std::string& base) {
       failure.name = call.name;
       failure.occurrence = occurrence;
       failure.detail = call.detail;
-      const bool canFail = call.name != "GetCurrentProcess" && call.name != "GetVersion";
+      const bool canFail = call.name != "GetCurrentProcess" && call.name != "GetVersion" &&
+                           call.name != "GetSystemTimeAsFileTime";
       const RunFolder folder(
           base, scenario.name + "-" + std::to_string(failure.k) + "-" + std::to_string(error));
       const Outcome seen = scenario.run(Arm{failure.k, error, nullptr}, folder.Path());
@@ -654,13 +655,9 @@ Expected ExpectDump(DumpWorld world, const Failure& failure, const Outcome& seen
     }
     return expected;
   }
-  if (failure.Is("OpenProcess") || failure.Is("GetTempFileNameA", 1)) {
+  if (failure.Is("OpenProcess") || failure.Is("GetProcessTimes") ||
+      failure.Is("GetTempFileNameA", 1) || failure.Is("CreateFileA", 1)) {
     expected.logs = {kStart + text(failure.error)};
-    return expected;
-  }
-  if (failure.Is("CreateFileA", 1)) {
-    expected.logs = {kStart + text(failure.error)};
-    expected.emptyTemporaryAllowed = true;
     return expected;
   }
   if (failure.Is("MiniDumpWriteDump")) {
@@ -765,7 +762,8 @@ Expected ExpectEnd(const Failure& failure, const Outcome&) {
   expected.checkRows = true;
   expected.boxes = {kQuestion};
   const std::vector<std::string> all = {"alpha.exe", "beta.exe", "gamma.exe", "locked.exe"};
-  if (failure.Is("OpenProcess") || failure.Is("TerminateProcess")) {
+  if (failure.Is("OpenProcess") || failure.Is("GetProcessTimes") ||
+      failure.Is("TerminateProcess")) {
     expected.logs = {kStart + kCouldNotEnd + SystemText(failure.error)};
     expected.boxes.push_back(
         Box{"The process could not be terminated.", ui::ProgramName().str(), MB_OK});
@@ -785,9 +783,10 @@ Expected ExpectEndRefused(const Failure& failure, const Outcome&) {
   expected.rows = {"alpha.exe", "beta.exe", "gamma.exe", "locked.exe"};
   expected.boxes = {kQuestion,
                     Box{"The process could not be terminated.", ui::ProgramName().str(), MB_OK}};
-  const DWORD error = failure.Is("OpenProcess") || failure.Is("TerminateProcess")
-                          ? failure.error
-                          : ERROR_ACCESS_DENIED;
+  const DWORD error =
+      failure.Is("OpenProcess") || failure.Is("GetProcessTimes") || failure.Is("TerminateProcess")
+          ? failure.error
+          : ERROR_ACCESS_DENIED;
   // Without the system's text the line stays open.
   expected.logs = {kStart + kCouldNotEnd +
                    (failure.Is("FormatMessageA") ? std::string() : SystemText(error))};

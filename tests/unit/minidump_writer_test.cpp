@@ -211,11 +211,11 @@ TEST_F(MinidumpWriterTest, SuccessfulDumpLogsItsFinalPathAndLeavesOnlyTheDumpFil
 
   // How the folder, the process and the file were opened, and in which order.
   const std::string temporary = Dumps() + "\\" + files[0].substr(0, files[0].size() - 3) + "tmp";
-  EXPECT_THAT(
-      NamesWithout("GetLastError"),
-      ElementsAre("GetCurrentDirectoryA", "CreateDirectoryA", "OpenProcess", "GetTempFileNameA",
-                  "CreateFileA", "MiniDumpWriteDump", "CloseHandle", "CloseHandle", "CreateFileA",
-                  "ReadFile", "GetFileSizeEx", "CloseHandle", "MoveFileA"));
+  EXPECT_THAT(NamesWithout("GetLastError"),
+              ElementsAre("GetCurrentDirectoryA", "CreateDirectoryA", "OpenProcess",
+                          "GetProcessTimes", "GetTempFileNameA", "CreateFileA", "MiniDumpWriteDump",
+                          "CloseHandle", "CloseHandle", "CreateFileA", "ReadFile", "GetFileSizeEx",
+                          "CloseHandle", "MoveFileA"));
   EXPECT_EQ(fake::Calls()[IndexOf("GetCurrentDirectoryA")].detail, "260");
   EXPECT_EQ(fake::Calls()[IndexOf("CreateDirectoryA")].detail, Dumps());
   EXPECT_EQ(fake::Calls()[IndexOf("OpenProcess")].detail, "0x410,0,4242");
@@ -362,6 +362,35 @@ TEST_F(MinidumpWriterTest, TemporaryFileThatCannotBeOpenedIsDeletedAndTheOpensEr
             fake::LastDetail("CreateFileA"));
   EXPECT_EQ(fake::CountCalls("MiniDumpWriteDump"), 0);
   EXPECT_TRUE(EverythingClosed());
+}
+
+TEST_F(MinidumpWriterTest, ProcessThatCannotBeIdentifiedLogsTheErrorWithoutTheStartLineOrAFile) {
+  constexpr ULONGLONG kFilledAt = 0x01DC000000000000ULL;
+  struct Case {
+    const char* what;
+    DWORD error;
+  };
+  for (const Case& c : {Case{"a newer process took over the ID", ERROR_INVALID_PARAMETER},
+                        Case{"its creation time cannot be read", ERROR_ACCESS_DENIED}}) {
+    SCOPED_TRACE(c.what);
+    fake::Reset();
+    UseProcessTable();
+    fake::SetClock(kFilledAt);
+    m_dialog.RefreshProcessList();
+    m_dialog.Output().SetWindowText(kStart);
+    if (c.error == ERROR_INVALID_PARAMETER) {
+      fake::SetProcesses({{kNotepadId, "newer.exe", 2, true, true, true, kFilledAt + 1}});
+    } else {
+      fake::FailCall("GetProcessTimes", c.error);
+    }
+
+    m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+    EXPECT_EQ(Log(), kStart + SystemText(c.error));
+    EXPECT_EQ(fake::CountCalls("GetTempFileNameA"), 0);
+    EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
+    EXPECT_TRUE(EverythingClosed());
+  }
 }
 
 TEST_F(MinidumpWriterTest, FailedDumpLogsTheWritersErrorAndLeavesNoFile) {
