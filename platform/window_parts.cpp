@@ -94,6 +94,10 @@ void StopRelayingTo(HWND tip) {
   }
 }
 
+// Marks a tip window as made by one CToolTipCtrl: a handle that names another
+// window by now (freed handles are handed out again) carries no such mark.
+constexpr char kTipMaker[] = "Vellorn.CToolTipCtrl";
+
 }  // namespace
 
 CToolTipCtrl::~CToolTipCtrl() {
@@ -105,7 +109,8 @@ void CToolTipCtrl::DestroyTip() {
   StopRelayingTo(m_hWnd);
   // A tip made with the list as its owner went with the list when the dialog
   // ended; its handle may name another window by now.
-  if (::IsWindow(m_hWnd) && ::GetWindowThreadProcessId(m_hWnd, nullptr) == ::GetCurrentThreadId()) {
+  if (::IsWindow(m_hWnd) && ::GetPropA(m_hWnd, kTipMaker) == this) {
+    ::RemovePropA(m_hWnd, kTipMaker);
     ::DestroyWindow(m_hWnd);
   }
   m_hWnd = nullptr;
@@ -118,6 +123,7 @@ BOOL CToolTipCtrl::Create(CWnd* parent, DWORD style) {
   m_hWnd = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | style, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                              AfxGetInstanceHandle(), nullptr);
+  if (m_hWnd != nullptr) ::SetPropA(m_hWnd, kTipMaker, this);
   return m_hWnd != nullptr;
 }
 

@@ -25,6 +25,7 @@ constexpr WORD kCreateMiniDump = 32776;
 constexpr WORD kEndProcess = 32779;
 constexpr WORD kRefreshList = 32784;
 constexpr WORD kAbout = 32783;
+constexpr WORD kNewProcess = 32778;
 constexpr WORD kExit = 57602;
 constexpr WPARAM kSystemMenuAbout = 16;
 // "&Refresh List" lies three Downs into the context menu (the separator is skipped).
@@ -251,6 +252,60 @@ TEST_F(CommandBoxes, HelpAboutShowsTheVersionAndClosesWithOk) {
 TEST_F(CommandBoxes, TheSystemMenuItemOpensTheAboutBoxToo) {
   s_vellorn->SysCommand(kSystemMenuAbout);
   ExpectAboutBoxAndCloseIt();
+  EXPECT_EQ(s_vellorn->Log(), "Output....\r\n");
+}
+
+// A visible row of the list whose middle the box does not cover, or -1.
+int RowNotUnder(const VellornSession& vellorn, HWND box) {
+  RECT covered = {};
+  GetWindowRect(box, &covered);
+  RECT list = {};
+  const HWND listWindow = vellorn.Control(e2e::kProcessList);
+  GetClientRect(listWindow, &list);
+  MapWindowPoints(listWindow, nullptr, reinterpret_cast<POINT*>(&list), 2);
+  for (const ListRow& row : vellorn.Rows()) {
+    const POINT at = e2e::PointInside(vellorn.List().RowScreenRect(row.index), 10);
+    if (PtInRect(&list, at) && !PtInRect(&covered, at)) return row.index;
+  }
+  return -1;
+}
+
+TEST_F(CommandBoxes, WhileABoxIsOpenTheMainWindowOwnsItAndTakesNoClicksThenWorksAgain) {
+  const struct {
+    const char* what;
+    WORD command;
+    int answer;
+  } boxes[] = {{"About box", kAbout, IDOK},
+               {"file-open dialog", kNewProcess, IDCANCEL},
+               {"message box", kCreateMiniDump, IDOK}};
+  for (const auto& opened : boxes) {
+    SCOPED_TRACE(opened.what);
+    s_vellorn->ClearSelection();
+    s_vellorn->Command(opened.command);
+    const Box box = s_vellorn->WaitForBox();
+    ASSERT_TRUE(box) << "nothing opened";
+    EXPECT_EQ(GetWindow(box.window, GW_OWNER), s_vellorn->Window());
+    EXPECT_FALSE(IsWindowEnabled(s_vellorn->Window()));
+
+    // A real click on a row of the main window selects nothing. The box is
+    // moved aside first, as a user would drag it, so that it covers no row.
+    RECT main = {};
+    GetWindowRect(s_vellorn->Window(), &main);
+    SetWindowPos(box.window, nullptr, main.right, main.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const int row = RowNotUnder(*s_vellorn, box.window);
+    ASSERT_GE(row, 0) << "the box covers every row";
+    const POINT at = e2e::PointInside(s_vellorn->List().RowScreenRect(row), 10);
+    e2e::LeftClickAt(at);
+    EXPECT_FALSE(e2e::WaitFor([] { return s_vellorn->SelectedRow() != -1; }, kNothingHappensMs));
+    EXPECT_EQ(s_vellorn->OpenBoxCount(), 1);
+
+    ASSERT_TRUE(e2e::AnswerBox(box, opened.answer));
+    EXPECT_TRUE(e2e::WaitFor([] { return IsWindowEnabled(s_vellorn->Window()) != FALSE; }));
+    e2e::LeftClickAt(at);
+    EXPECT_TRUE(e2e::WaitFor([&] { return s_vellorn->SelectedRow() == row; }))
+        << "the main window takes no clicks after the box closed";
+  }
   EXPECT_EQ(s_vellorn->Log(), "Output....\r\n");
 }
 

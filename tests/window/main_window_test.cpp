@@ -361,4 +361,69 @@ TEST(MainWindowEnter, EnterFillsTheListOnceMoreAndSetsTheLogBackToItsFirstLine) 
   EXPECT_EQ(TooltipWindowsOfThisThread(), before);
 }
 
+TEST(MainWindowEnter, TheTooltipLeavesAWindowThatTookOverItsGoneTipsHandleAlone) {
+  hosted::HostedDialog host;
+  ASSERT_TRUE(host.Created());
+  host.Command(IDOK);  // the exchange runs again and makes a new tip
+  const HWND tip = host->ToolTip().m_hWnd;
+  ::DestroyWindow(host.Window());  // the tip goes with it
+  ASSERT_FALSE(::IsWindow(tip));
+
+  // A window of this thread that now goes by the tip's handle, as a freed
+  // handle can be handed out again.
+  const HWND other = ::CreateWindowExA(0, "STATIC", "other", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                       nullptr, nullptr, nullptr);
+  ASSERT_NE(other, nullptr);
+  host->ToolTip().m_hWnd = other;
+  host.Destroy();
+
+  EXPECT_TRUE(::IsWindow(other));
+  ::DestroyWindow(other);
+}
+
+// --- Dispatch -----------------------------------------------------------------
+
+// A handler that runs a nested message loop, in which the same window handles
+// another message that asks for default processing.
+class NestingDialog : public CDialog {
+ public:
+  NestingDialog() : CDialog(IDD_ABOUTBOX) {}
+  DECLARE_MESSAGE_MAP()
+
+  void OnOuter(NMHDR*, LRESULT* result) {
+    PostMessage(WM_NOTIFY, kControl, reinterpret_cast<LPARAM>(&m_inner));
+    ui::PumpMessages();
+    *result = 42;
+  }
+  void OnInner(NMHDR*, LRESULT* result) {
+    ++m_innerRuns;
+    Default();
+    *result = 7;
+  }
+
+  static constexpr UINT kControl = 1;
+  NMHDR m_inner{nullptr, kControl, NM_DBLCLK};
+  int m_innerRuns = 0;
+};
+
+BEGIN_MESSAGE_MAP(NestingDialog, CDialog)
+ON_NOTIFY(NM_CLICK, NestingDialog::kControl, OnOuter)
+ON_NOTIFY(NM_DBLCLK, NestingDialog::kControl, OnInner)
+END_MESSAGE_MAP()
+
+TEST(WindowDispatch, ANestedLoopDoesNotChangeWhatTheOuterMessageReturns) {
+  hosted::Application();
+  NestingDialog dialog;
+  ASSERT_TRUE(dialog.Create());
+  NMHDR outer{dialog.m_hWnd, NestingDialog::kControl, static_cast<UINT>(NM_CLICK)};
+  dialog.m_inner.hwndFrom = dialog.m_hWnd;
+
+  const LRESULT answer =
+      ::SendMessageA(dialog.m_hWnd, WM_NOTIFY, outer.idFrom, reinterpret_cast<LPARAM>(&outer));
+
+  EXPECT_EQ(dialog.m_innerRuns, 1);
+  EXPECT_EQ(answer, 42);
+  dialog.DestroyWindow();
+}
+
 }  // namespace
