@@ -203,6 +203,11 @@ class CWnd : public CCmdTarget {
   void GetClientRect(RECT* rect) const;
   BOOL DestroyWindow();
   BOOL ShowWindow(int command);
+  // WM_SETREDRAW: while off, the window neither repaints nor recomputes its
+  // layout after each change.
+  void SetRedraw(BOOL redraw = TRUE);
+  // The whole client area is repainted at the next paint.
+  void Invalidate(BOOL erase = TRUE);
 
   // Inside a handler: let the window's default processing run as well. It
   // answers the message being handled, not one that a nested modal loop
@@ -215,6 +220,22 @@ class CWnd : public CCmdTarget {
   // The flag of the dispatch in progress on this window; null between them.
   bool* m_defaultRequested = nullptr;
   bool m_toolTipsEnabled = false;
+};
+
+// Suspends a window's redraw for one bulk change; when it goes, redraw is back
+// on and the window repaints once, whichever way the scope is left.
+class CRedrawSuspension {
+ public:
+  explicit CRedrawSuspension(CWnd& window) : m_window(window) { m_window.SetRedraw(FALSE); }
+  ~CRedrawSuspension() {
+    m_window.SetRedraw(TRUE);
+    m_window.Invalidate();
+  }
+  CRedrawSuspension(const CRedrawSuspension&) = delete;
+  CRedrawSuspension& operator=(const CRedrawSuspension&) = delete;
+
+ private:
+  CWnd& m_window;
 };
 
 // A menu. Owns what it loads; a menu it only refers to (a popup inside a loaded

@@ -93,6 +93,14 @@ BOOL CWnd::ShowWindow(int command) {
   return ::ShowWindow(m_hWnd, command);
 }
 
+void CWnd::SetRedraw(BOOL redraw) {
+  SendMessage(WM_SETREDRAW, static_cast<WPARAM>(redraw));
+}
+
+void CWnd::Invalidate(BOOL erase) {
+  ::InvalidateRect(m_hWnd, nullptr, erase);
+}
+
 void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
   // Bound once; later exchanges find the control already bound.
   if (control.m_hWnd == nullptr) control.Attach(exchange->m_pDlgWnd->GetDlgItem(id));

@@ -119,6 +119,8 @@ void CMainDialog::OnColumnClick(NMHDR* notification, LRESULT* result) {
   const int column = reinterpret_cast<const NMLISTVIEW*>(notification)->iSubItem;
   // "Name" sorts as text; "ID" and "Threads" as numbers.
   const bool numeric = column != 1;
+  // Declared first, so that it outlives the sorter's restore of the rows.
+  const CRedrawSuspension bulkChange(m_processList);
   CListSorter sorter(m_processList, column, numeric);
   sorter.Sort(m_sortAscending);
   m_sortAscending = !m_sortAscending;

@@ -68,6 +68,7 @@ void CMainDialog::AddRunningProcesses() {
     DWORD bytesFilled = 0;
     if (!g_EnumProcesses(ids, sizeof(ids), &bytesFilled)) return;
     const DWORD count = bytesFilled / sizeof(DWORD);
+    const CRedrawSuspension bulkChange(m_processList);
     for (DWORD i = 0; i < count && i < kMaxProcessIds; ++i) AddProcessById(ids[i]);
     return;
   }
@@ -104,6 +105,8 @@ void CMainDialog::AddRunningProcesses() {
     return;
   }
 
+  // Suspended only once nothing can fail: a box shows over a painted list.
+  const CRedrawSuspension bulkChange(m_processList);
   do {
     if (entry.th32ProcessID == 0) continue;
     m_processList.InsertItem(g_nextRow, Decimal(entry.th32ProcessID));
@@ -139,7 +142,10 @@ void CMainDialog::AddProcessById(DWORD processId) {
 
 void CMainDialog::RefreshProcessList() {
   const int rows = m_processList.GetItemCount();
-  for (int i = 0; i < rows; ++i) m_processList.DeleteItem(0);
+  {
+    const CRedrawSuspension bulkChange(m_processList);
+    for (int i = 0; i < rows; ++i) m_processList.DeleteItem(0);
+  }
   g_nextRow = 0;
   FillProcessList();
 }

@@ -156,6 +156,21 @@ inline std::vector<RowTexts> Rows(CListCtrl& list) {
   return rows;
 }
 
+// Whether the list shows a bulk change that just ended and goes on showing
+// later ones: a repaint is pending, and once it is made, a new row asks for
+// another. A list left with its redraw suspended does neither. Empty when it
+// does; else what is wrong. Leaves the list as it found it.
+inline std::string ListRepaints(CListCtrl& list) {
+  if (!::GetUpdateRect(list.m_hWnd, nullptr, FALSE)) return "no repaint after the change";
+  ::UpdateWindow(list.m_hWnd);
+  if (::GetUpdateRect(list.m_hWnd, nullptr, FALSE)) return "the repaint left a part unpainted";
+  list.InsertItem(0, "new");
+  const bool asked = ::GetUpdateRect(list.m_hWnd, nullptr, FALSE) != FALSE;
+  list.DeleteItem(0);
+  ::UpdateWindow(list.m_hWnd);
+  return asked ? "" : "a new row asked for no repaint";
+}
+
 inline std::string WindowText(HWND window) {
   const int length = ::GetWindowTextLengthA(window);
   std::string text(static_cast<size_t>(length) + 1, '\0');

@@ -447,6 +447,7 @@ TEST_F(ProcessListTest, RefreshAfterARowWasRemovedRebuildsTheListFromTheFirstRow
     EXPECT_EQ(List().GetNextItem(-1, LVNI_SELECTED), -1);
     EXPECT_EQ(List().GetColumnCount(), threads ? 3 : 2);
     EXPECT_THAT(host->Answered().boxes, IsEmpty());
+    EXPECT_EQ(hosted::ListRepaints(List()), "");
     ExpectEverythingReleased();
     host.reset();
   }
@@ -491,6 +492,7 @@ TEST_F(ProcessListTest, ARefreshThatFailsShowsItsBoxAndLeavesTheListEmpty) {
   ExpectOnlyBox("Error", "Error calling Process32First: 18");
   EXPECT_EQ(List().GetItemCount(), 0);
   EXPECT_EQ(g_nextRow, 0);
+  EXPECT_EQ(hosted::ListRepaints(List()), "");
   ExpectEverythingReleased();
 }
 

@@ -210,7 +210,9 @@ TEST_F(ColumnSort, EveryRowOfALongListGetsItsOwnProcessIdBackWhateverColumnIsSor
   std::shuffle(rows.begin(), rows.end(), random);
   SetRows(rows);
 
+  ::UpdateWindow(List().m_hWnd);                     // painted before the clicks
   for (int column : {2, 1, 0, 2, 1}) Click(column);  // asc, desc, asc, desc, asc
+  EXPECT_EQ(hosted::ListRepaints(List()), "");
   EXPECT_EQ(List().GetItemCount(), 400);
   const Texts names = Column(1);
   EXPECT_TRUE(
