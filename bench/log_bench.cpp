@@ -10,7 +10,11 @@
 //   - the same four steps made one by one on the same control, each timed
 //     (WM_GETTEXT, the string append, WM_SETTEXT, WM_VSCROLL);
 //   - the platform's own cost: SetWindowText of the same whole text into a
-//     bare EDIT control of the same class, styles, size and font.
+//     bare EDIT control of the same class, styles, size and font;
+//   - AppendOutput's steps with the control's redraw suspended around the
+//     text replacement (WM_SETREDRAW off, WM_SETTEXT, on, one invalidation,
+//     then the scroll), and whether the log then shows the same text, the
+//     same last line at the bottom and the same caret as after AppendOutput.
 // Every append adds one line, so round k works on lines + k lines.
 #include "app/main_dialog.h"
 #include "bench/bench_report.h"
@@ -66,6 +70,19 @@ std::string TextOf(HWND window) {
   return text;
 }
 
+// What the log shows of its end: lines below the first visible one, the
+// caret and selection counted from the end of the text.
+std::string View(HWND edit) {
+  const auto lines = SendMessageA(edit, EM_GETLINECOUNT, 0, 0);
+  const auto first = SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
+  DWORD from = 0;
+  DWORD to = 0;
+  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  const auto length = static_cast<DWORD>(GetWindowTextLengthA(edit));
+  return "lines from the top " + std::to_string(lines - first) + ", caret end-" +
+         std::to_string(length - from) + "..end-" + std::to_string(length - to);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -104,16 +121,36 @@ int main(int argc, char** argv) {
     std::printf("%d lines (%zu bytes); the untimed first SetWindowText took %s\n", lines,
                 text.size(), bench::Time(fillSeconds).c_str());
 
-    std::vector<double> appends, bareSets, reads, joins, writes, scrolls;
+    std::vector<double> appends, bareSets, reads, joins, writes, scrolls, suspendedAppends;
+    std::string viewAfterAppend;
+    bool sameView = true;
     for (int round = 1; round <= rounds; ++round) {
-      for (int turn = 0; turn < 3; ++turn) {
-        // Rounds alternate AppendOutput first / bare first; the split runs between.
-        const int step = round % 2 ? turn : 2 - turn;
+      for (int turn = 0; turn < 4; ++turn) {
+        // The order rotates every round.
+        const int step = (turn + round) % 4;
         if (step == 0) {
           const Clock::time_point start = Clock::now();
           dialog.AppendOutput(kAppended);
           appends.push_back(bench::SecondsSince(start));
           text += kAppended;
+          viewAfterAppend = View(log.m_hWnd);
+        } else if (step == 3) {
+          const Clock::time_point start = Clock::now();
+          CString whole;
+          log.GetWindowText(whole);
+          whole += kAppended;
+          {
+            const CRedrawSuspension replacing(log);
+            log.SetWindowText(whole);
+          }
+          log.SendMessage(WM_VSCROLL, SB_BOTTOM, 0);
+          suspendedAppends.push_back(bench::SecondsSince(start));
+          text += kAppended;
+          if (!viewAfterAppend.empty() && View(log.m_hWnd) != viewAfterAppend) {
+            std::printf("  suspended append shows %s, AppendOutput %s\n", View(log.m_hWnd).c_str(),
+                        viewAfterAppend.c_str());
+            sameView = false;
+          }
         } else if (step == 1) {
           Clock::time_point start = Clock::now();
           CString whole;
@@ -133,7 +170,7 @@ int main(int argc, char** argv) {
           // The bare control gets the text the log has after this round's
           // appends, so both write texts of the same length.
           std::string same = text;
-          if (round % 2 == 0) same += kAppended;  // the appends come after
+          same += kAppended;  // the length after the next append, give or take one
           const Clock::time_point start = Clock::now();
           SetWindowTextA(bare, same.c_str());
           bareSets.push_back(bench::SecondsSince(start));
@@ -157,6 +194,9 @@ int main(int argc, char** argv) {
     }
     const std::string at = " at " + std::to_string(lines) + " lines";
     bench::Result("log append" + at + " vs bare SetWindowText", appends, bareSets, 0);
+    bench::Result("log append redraw suspended" + at + " vs plain", suspendedAppends, appends, 0);
+    std::printf("figure | %-44s | %10s |\n", ("  same text, bottom line and caret" + at).c_str(),
+                sameView ? "yes" : "NO");
     bench::Figure("  AppendOutput" + at, appends);
     bench::Figure("  step 1 WM_GETTEXT (GetWindowText)" + at, reads);
     bench::Figure("  step 2 string append" + at, joins);
