@@ -70,17 +70,16 @@ std::string TextOf(HWND window) {
   return text;
 }
 
-// What the log shows of its end: lines below the first visible one, the
-// caret and selection counted from the end of the text.
+// What the log shows of its end: the lines from the first visible one to the
+// last, and the caret and selection.
 std::string View(HWND edit) {
   const auto lines = SendMessageA(edit, EM_GETLINECOUNT, 0, 0);
   const auto first = SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
   DWORD from = 0;
   DWORD to = 0;
   SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
-  const auto length = static_cast<DWORD>(GetWindowTextLengthA(edit));
-  return "lines from the top " + std::to_string(lines - first) + ", caret end-" +
-         std::to_string(length - from) + "..end-" + std::to_string(length - to);
+  return "lines from the top " + std::to_string(lines - first) + ", selection " +
+         std::to_string(from) + ".." + std::to_string(to);
 }
 
 }  // namespace
