@@ -210,9 +210,18 @@ TEST_F(ColumnSort, EveryRowOfALongListGetsItsOwnProcessIdBackWhateverColumnIsSor
   std::shuffle(rows.begin(), rows.end(), random);
   SetRows(rows);
 
-  ::UpdateWindow(List().m_hWnd);                     // painted before the clicks
+  // A row far down is selected and focused.
+  List().SetItemState(250, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  const std::string selected = List().GetItemText(250, 0).str();
+  ::UpdateWindow(List().m_hWnd);  // painted before the clicks
+
   for (int column : {2, 1, 0, 2, 1}) Click(column);  // asc, desc, asc, desc, asc
   EXPECT_EQ(hosted::ListRepaints(List()), "");
+  // The selection and the focus went with their row.
+  const int row = List().GetNextItem(-1, LVNI_SELECTED);
+  ASSERT_GE(row, 0);
+  EXPECT_EQ(List().GetItemText(row, 0), selected);
+  EXPECT_EQ(List().GetNextItem(-1, LVNI_FOCUSED), row);
   EXPECT_EQ(List().GetItemCount(), 400);
   const Texts names = Column(1);
   EXPECT_TRUE(
