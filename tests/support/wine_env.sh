@@ -23,6 +23,8 @@ export WINEPREFIX
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 state="${VELLORN_WINE_STATE:-$WINEPREFIX.state}"
+# Present once wine32 is installed.
+wine32_libraries=/usr/lib/i386-linux-gnu/wine
 
 say() { echo "wine_env: $*"; }
 
@@ -92,6 +94,13 @@ write_registry() {
   wine reg import "Z:${reg//\//\\}" >>"$state/wine.log" 2>&1
 }
 
+# A prefix made before 32-bit Wine was installed starts no program at all
+# once it is ("could not load kernel32.dll"); a new one has syswow64 filled.
+lacks_32bit_half() {
+  [[ -f "$WINEPREFIX/system.reg" && -d "$wine32_libraries" ]] || return 1
+  [[ -z "$(ls -A "$WINEPREFIX/drive_c/windows/syswow64" 2>/dev/null)" ]]
+}
+
 setup() {
   local started=$SECONDS
   mkdir -p "$state"
@@ -100,6 +109,12 @@ setup() {
     start_xvfb
   fi
   use_display
+  if lacks_32bit_half; then
+    say "the Wine prefix $WINEPREFIX predates 32-bit Wine; creating it again"
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+  fi
   # A persistent server makes each later Wine process start in about 0.2 s.
   mkdir -p "$WINEPREFIX"
   wineserver -p60 </dev/null >>"$state/wine.log" 2>&1 || true
