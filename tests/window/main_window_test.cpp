@@ -47,16 +47,15 @@ std::string Describe(const RECT& rect) {
   return text;
 }
 
+// A named CALLBACK: a lambda does not convert to the 32-bit stdcall pointer.
+BOOL CALLBACK CollectTooltip(HWND window, LPARAM param) {
+  if (ClassOf(window) == TOOLTIPS_CLASSA) reinterpret_cast<std::set<HWND>*>(param)->insert(window);
+  return TRUE;
+}
+
 std::set<HWND> TooltipWindowsOfThisThread() {
   std::set<HWND> found;
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND window, LPARAM param) -> BOOL {
-        if (ClassOf(window) == TOOLTIPS_CLASSA)
-          reinterpret_cast<std::set<HWND>*>(param)->insert(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  ::EnumThreadWindows(::GetCurrentThreadId(), CollectTooltip, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
