@@ -222,11 +222,14 @@ TEST(ProcessListColumnsOnEveryVersion, TheListHasTheColumnsThePlatformVersionCal
 TEST(ProcessListColumnsOnEveryVersion, TheListShowsThisVeryProcessByIdAndName) {
   const DWORD version = ::GetVersion();
   const bool threadsShown = LOBYTE(LOWORD(version)) != 4;
+  // On the process-status path a 32-bit program cannot read a 64-bit process's
+  // modules and leaves it out; the other processes of the test prefix are all 64-bit.
+  const bool onlyItself = sizeof(void*) == 4 && LOWORD(version) == 4;
 
   hosted::HostedDialog host;
   ASSERT_TRUE(host.Created());
   CListCtrl& list = host->ProcessList();
-  ASSERT_GT(list.GetItemCount(), 1);
+  ASSERT_GT(list.GetItemCount(), onlyItself ? 0 : 1);
   EXPECT_EQ(g_nextRow, list.GetItemCount());
 
   const DWORD self = ::GetCurrentProcessId();
