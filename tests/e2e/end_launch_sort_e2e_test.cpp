@@ -360,6 +360,38 @@ TEST(EndProcessFromOutside, AProcessThatTookOverARowsIdIsNeitherEndedNorDumpedUn
       << vellorn.Log();
 }
 
+TEST(EndProcessFromOutside, AProgramOfTheOtherBitnessIsListedWithItsNameAndThreadsAndEnds) {
+  const std::string folder = e2e::FreshFolderForCurrentTest();
+  constexpr int kWorkers = 3;
+  e2e::Process other = e2e::StartOtherBitnessTarget(folder, kWorkers);
+  ASSERT_TRUE(other.Valid()) << e2e::OtherBitnessTargetName() << " did not start, error "
+                             << other.LaunchError();
+  e2e::VellornSession vellorn(folder);
+  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+
+  const int row = RowShowing(vellorn, other.Id());
+  ASSERT_GE(row, 0) << "not listed";
+  const e2e::ListRow shown = vellorn.List().Row(row);
+  EXPECT_EQ(shown.name, e2e::OtherBitnessTargetName());
+  EXPECT_EQ(shown.threads, std::to_string(kWorkers + 1));
+  EXPECT_EQ(shown.data, static_cast<LPARAM>(other.Id()));
+
+  const std::vector<std::string> rows = Seen(vellorn.Rows());
+  const std::string log = vellorn.Log();
+  ASSERT_TRUE(vellorn.SelectRow(row));
+  vellorn.Command(kEndProcessCommand);
+  const e2e::Box question = vellorn.WaitForBox("End Process");
+  ASSERT_TRUE(question) << "no confirmation";
+  ExpectConfirmation(question);
+  ASSERT_TRUE(e2e::AnswerBox(question, IDYES));
+  ASSERT_TRUE(other.WaitForExit());
+  EXPECT_EQ(other.ExitCode(), 0u);
+  EXPECT_TRUE(
+      vellorn.WaitForLog(log + "Process " + e2e::OtherBitnessTargetName() + " has ended.\r\n"))
+      << vellorn.Log();
+  EXPECT_EQ(Seen(vellorn.Rows()), Without(rows, static_cast<size_t>(row)));
+}
+
 // The order the user sees, with the list's own rules.
 int NumberIn(const std::string& text) {
   return std::atoi(text.c_str());

@@ -174,6 +174,45 @@ TEST(CreateMiniDump, MenuBarAndContextMenuEachWriteAReadableDumpNamedAfterThePro
   }
 }
 
+// A dump of a program of the other bitness is either that program's dump, as an
+// independent reader sees it, or a failure in the log with no file left. The
+// 64-bit program's dump of a 32-bit one must succeed; the 32-bit program's of a
+// 64-bit one fails under Wine with "invalid parameter".
+TEST(CreateMiniDump, OfAProgramOfTheOtherBitnessIsItsReadableDumpOrAFailureLeavingNoFile) {
+  const std::string folder = e2e::FreshFolderForCurrentTest();
+  Process target = e2e::StartOtherBitnessTarget(folder, kWorkers);
+  ASSERT_TRUE(target.Valid()) << e2e::OtherBitnessTargetName() << " did not start, error "
+                              << target.LaunchError();
+  VellornSession vellorn(folder);
+  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+  const std::string dumps = folder + "\\dumps";
+  const int row = vellorn.List().FindByData(static_cast<LPARAM>(target.Id()));
+  ASSERT_GE(row, 0) << "not listed";
+  const std::string rowId = vellorn.List().Text(row, 0);
+  ASSERT_TRUE(vellorn.SelectRow(row));
+
+  vellorn.Command(kCreateMiniDump);
+
+  const std::string log = WaitForLines(vellorn, kStart, 2);
+  const std::vector<std::string> files = FilesIn(dumps);
+  if (sizeof(void*) == 8 || !files.empty()) {
+    ASSERT_THAT(files, SizeIs(1)) << log;
+    EXPECT_TRUE(IsDumpName(files[0], "dum")) << files[0];
+    EXPECT_EQ(log, kStart + kStarting + kCreating + dumps + "\\" + files[0] + "\r\n");
+    const std::string listing = e2e::ReadDumpWithLldb(dumps + "\\" + files[0], folder);
+    EXPECT_THAT(listing, HasSubstr("Process " + rowId + " stopped")) << listing;
+    EXPECT_EQ(CountOf(listing, "thread #"), kWorkers + 1) << listing;
+    EXPECT_THAT(listing, HasSubstr(e2e::OtherBitnessTargetName())) << listing;
+    EXPECT_THAT(listing, Not(HasSubstr("error:"))) << listing;
+  } else {
+    EXPECT_EQ(log, kStart + kStarting + SystemText(ERROR_INVALID_PARAMETER));
+    e2e::Pause(500);
+    EXPECT_EQ(vellorn.Log(), log);
+    EXPECT_THAT(FilesIn(dumps), IsEmpty());
+  }
+  EXPECT_TRUE(target.Running());
+}
+
 TEST(CreateMiniDump, ProcessEndedSinceTheListWasFilledLogsTheSystemTextAndWritesNoFile) {
   const std::string folder = e2e::FreshFolderForCurrentTest();
   Process target = StartDumpTarget(folder);

@@ -1,6 +1,9 @@
 #include "tests/support/driver/process.h"
 
+#include "tests/support/driver/wait.h"
+
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <filesystem>
 #include <system_error>
@@ -23,6 +26,20 @@ std::string CurrentFolder() {
   char path[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, path);
   return path;
+}
+
+// The system's thread count of one process, 0 when it is not listed.
+DWORD ThreadsOf(DWORD processId) {
+  DWORD threads = 0;
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (entry.th32ProcessID == processId) threads = entry.cntThreads;
+  }
+  CloseHandle(snapshot);
+  return threads;
 }
 
 bool FileExists(const std::string& path) {
@@ -148,6 +165,20 @@ Process StartIdleProcess(const std::string& folder) {
   } else {
     process.Launch("notepad.exe", folder, SW_HIDE);
   }
+  return process;
+}
+
+std::string OtherBitnessTargetName() {
+  return sizeof(void*) == 8 ? "dump_target_x86.exe" : "dump_target_x64.exe";
+}
+
+Process StartOtherBitnessTarget(const std::string& folder, int workers) {
+  Process process;
+  const std::string commandLine =
+      "\"" + ProgramPath(OtherBitnessTargetName()) + "\" " + std::to_string(workers);
+  if (!process.Launch(commandLine, folder, SW_HIDE)) return process;
+  const DWORD expected = static_cast<DWORD>(workers) + 1;
+  if (!WaitFor([&] { return ThreadsOf(process.Id()) == expected; })) process = Process();
   return process;
 }
 

@@ -69,4 +69,11 @@ class Process {
 // workers when the build has it, else a hidden notepad of Wine's.
 Process StartIdleProcess(const std::string& folder = {});
 
+// dump_target.exe built for the other bitness than this test's:
+// "dump_target_x86.exe" beside a 64-bit build, "dump_target_x64.exe" beside a 32-bit one.
+std::string OtherBitnessTargetName();
+// Starts it hidden with `workers` waiting threads and returns once all its
+// threads run (an invalid Process if it did not start or they did not come).
+Process StartOtherBitnessTarget(const std::string& folder, int workers);
+
 }  // namespace e2e
