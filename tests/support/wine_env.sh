@@ -7,8 +7,9 @@
 #   wine_env.sh cleanup                 stop the wineserver of this prefix and
 #                                      the Xvfb that setup started
 #   wine_env.sh run EXE [ARGS...]       run a test EXE under Wine in that
-#                                      environment and end the programs it
-#                                      left running
+#                                      environment (creating the prefix when
+#                                      missing) and end the programs it left
+#                                      running; ctest's emulator of the tests
 #   wine_env.sh exec EXE [ARGS...]      run EXE under Wine in that environment
 #
 # WINEPREFIX names the prefix (required). VELLORN_WINE_STATE names the folder
@@ -101,6 +102,36 @@ lacks_32bit_half() {
   [[ -z "$(ls -A "$WINEPREFIX/drive_c/windows/syswow64" 2>/dev/null)" ]]
 }
 
+# Creates the prefix when missing, one caller at a time: ctest reads the test
+# lists (running each test program) before its first test, the setup fixture.
+ensure_prefix() {
+  mkdir -p "$state"
+  exec 8>"$state/prefix.lock"
+  flock 8
+  if lacks_32bit_half; then
+    say "the Wine prefix $WINEPREFIX predates 32-bit Wine; creating it again" >&2
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+  fi
+  if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+    local started=$SECONDS
+    say "creating the Wine prefix $WINEPREFIX" >&2
+    mkdir -p "$WINEPREFIX"
+    # The lock's descriptor stays out of the servers that these start.
+    wine wineboot -i </dev/null >>"$state/wine.log" 2>&1 8>&-
+    write_registry "$@" 8>&-
+    # Waits until the server has saved the registry and the desktop that
+    # wineboot started (before the virtual desktop setting) has gone.
+    timeout 60 wineserver -w >/dev/null 2>&1 || wineserver -k >/dev/null 2>&1 || true
+    say "created the prefix in $((SECONDS - started)) s" >&2
+  fi
+  # A persistent server makes each later Wine process start in about 0.2 s;
+  # when one runs already this one exits at once.
+  wineserver -p60 </dev/null >>"$state/wine.log" 2>&1 8>&- || true
+  exec 8>&-
+}
+
 setup() {
   local started=$SECONDS
   mkdir -p "$state"
@@ -109,24 +140,7 @@ setup() {
     start_xvfb
   fi
   use_display
-  if lacks_32bit_half; then
-    say "the Wine prefix $WINEPREFIX predates 32-bit Wine; creating it again"
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
-    rm -rf "$WINEPREFIX"
-  fi
-  # A persistent server makes each later Wine process start in about 0.2 s.
-  mkdir -p "$WINEPREFIX"
-  wineserver -p60 </dev/null >>"$state/wine.log" 2>&1 || true
-  if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-    say "creating the Wine prefix $WINEPREFIX"
-    wine wineboot -i </dev/null >>"$state/wine.log" 2>&1
-    write_registry "$@"
-    # The desktop that wineboot started predates the virtual desktop setting.
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
-    wineserver -p60 </dev/null >>"$state/wine.log" 2>&1
-  fi
+  ensure_prefix "$@"
   # Also starts Wine's own services here, with their output in the log: a
   # service that a test started would hold ctest's pipe open after the test.
   write_registry "$@"
@@ -143,28 +157,34 @@ cleanup() {
 # hold ctest's output pipe open (ctest then waits for the timeout) and could
 # be mistaken for the programs of the next test.
 end_leftovers() {
-  local marker=$1 proc pid names=()
-  for proc in /proc/[0-9]*; do
-    pid=${proc#/proc/}
-    if { tr '\0' '\n' <"$proc/environ"; } 2>/dev/null | grep -qxF "VELLORN_TEST_RUN=$marker"; then
-      names+=("$(tr '\0' ' ' <"$proc/cmdline" 2>/dev/null | sed -E 's/^(.*\.exe).*/\1/I; s/.*\\//') (pid $pid)")
-      kill -KILL "$pid" 2>/dev/null || true
-    fi
-  done
+  local marker=$1 environ pid names=()
+  # One grep over all environments: a loop of one process each per /proc
+  # entry costs more than the test itself on a busy machine.
+  while IFS= read -r environ; do
+    pid=${environ#/proc/}
+    pid=${pid%/environ}
+    names+=("$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | sed -E 's/^(.*\.exe).*/\1/I; s/.*\\//') (pid $pid)")
+    kill -KILL "$pid" 2>/dev/null || true
+  done < <(grep -lzxF "VELLORN_TEST_RUN=$marker" /proc/[0-9]*/environ 2>/dev/null || true)
   if ((${#names[@]})); then
     say "ended what the test left running: ${names[*]}" >&2
   fi
 }
 
 run_test() {
+  ensure_prefix
   use_display
+  if [[ " $* " == *" --gtest_list_tests "* ]]; then
+    # ctest reads the list from standard output: keep Wine's messages apart.
+    exec wine "$@" 2>>"$state/wine.log"
+  fi
   local marker="$$.$RANDOM" output status=0
   output=$(mktemp "${TMPDIR:-/tmp}/vellorn-test.XXXXXX")
   # Programs the test starts inherit the marker in their environment.
   VELLORN_TEST_RUN=$marker wine "$@" >"$output" 2>&1 &
   local program=$!
   # Streams the output without waiting for those programs to close it.
-  tail -n +1 -s 0.2 -f --pid="$program" "$output" &
+  tail -n +1 -s 0.05 -f --pid="$program" "$output" &
   local tailer=$!
   wait "$program" || status=$?
   wait "$tailer" || true
