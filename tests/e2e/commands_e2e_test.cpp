@@ -2,6 +2,7 @@
 // bar, the Refresh button, the no-selection message, the About box and the
 // ways to end the program.
 #include "tests/support/driver/session.h"
+#include "tests/support/log_text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,13 +22,6 @@ using e2e::PopupMenu;
 using e2e::VellornSession;
 using testing::ElementsAre;
 
-constexpr WORD kCreateMiniDump = 32776;
-constexpr WORD kEndProcess = 32779;
-constexpr WORD kRefreshList = 32784;
-constexpr WORD kAbout = 32783;
-constexpr WORD kNewProcess = 32778;
-constexpr WORD kExit = 57602;
-constexpr WPARAM kSystemMenuAbout = 16;
 // "&Refresh List" lies three Downs into the context menu (the separator is skipped).
 constexpr int kDownsToRefresh = 3;
 
@@ -74,7 +68,7 @@ TEST(ContextMenu, RightClickWithNoRowSelectedShowsNothingAndChangesNothing) {
   EXPECT_EQ(vellorn.OpenBoxCount(), 0);
   EXPECT_EQ(vellorn.SelectedRow(), -1);
   EXPECT_EQ(IdsAndNames(vellorn.Rows()), IdsAndNames(rows));
-  EXPECT_EQ(vellorn.Log(), "Output....\r\n");
+  EXPECT_EQ(vellorn.Log(), support::kLogStart);
 }
 
 TEST(ContextMenu, OpensAtTheCursorAndEscapeClosesItWithoutEffect) {
@@ -101,7 +95,7 @@ TEST(ContextMenu, OpensAtTheCursorAndEscapeClosesItWithoutEffect) {
     EXPECT_EQ(after[i].name, rows[i].name);
     EXPECT_EQ(after[i].data, rows[i].data);
   }
-  EXPECT_EQ(vellorn.Log(), "Output....\r\n");
+  EXPECT_EQ(vellorn.Log(), support::kLogStart);
   EXPECT_TRUE(vellorn.Running());
 }
 
@@ -125,21 +119,21 @@ TEST(RefreshList, ContextMenuMenuBarButtonAndEnterOnTheButtonEachShowTheProcesse
   first.Terminate();
   e2e::Process second = e2e::StartIdleProcess(vellorn.Folder());
   ASSERT_TRUE(second.Valid());
-  vellorn.Command(kRefreshList);
+  vellorn.Command(ID_PROCESS_REFRESH);
   ASSERT_TRUE(e2e::WaitFor([&] { return Lists(vellorn, second.Id()); }));
   EXPECT_FALSE(Lists(vellorn, first.Id()));
   auto byMenuBar = vellorn.Rows();
 
   // From the button: the same again once the second process has ended.
   second.Terminate();
-  vellorn.ClickButton(e2e::kRefreshButton);
+  vellorn.ClickButton(IDC_REFRESH);
   ASSERT_TRUE(e2e::WaitFor([&] { return !Lists(vellorn, second.Id()); }));
   const auto byButton = vellorn.Rows();
 
   // Enter while the button has the focus presses it instead of ending the program.
   e2e::Process third = e2e::StartIdleProcess(vellorn.Folder());
   ASSERT_TRUE(third.Valid());
-  vellorn.FocusControl(e2e::kRefreshButton);
+  vellorn.FocusControl(IDC_REFRESH);
   ASSERT_TRUE(vellorn.PressKey(VK_RETURN));
   EXPECT_TRUE(e2e::WaitFor([&] { return Lists(vellorn, third.Id()); }));
   EXPECT_TRUE(vellorn.Running());
@@ -160,7 +154,7 @@ TEST(RefreshList, ContextMenuMenuBarButtonAndEnterOnTheButtonEachShowTheProcesse
     EXPECT_EQ(row.id, std::to_string(static_cast<int>(row.data)));
   }
   EXPECT_EQ(vellorn.SelectedRow(), -1);
-  EXPECT_EQ(vellorn.Log(), "Output....\r\n");
+  EXPECT_EQ(vellorn.Log(), support::kLogStart);
   EXPECT_EQ(vellorn.OpenBoxCount(), 0);
 }
 
@@ -210,14 +204,14 @@ class CommandBoxes : public testing::Test {
 std::unique_ptr<VellornSession> CommandBoxes::s_vellorn;
 
 TEST_F(CommandBoxes, CreateMiniDumpWithNothingSelectedAsksForASelection) {
-  s_vellorn->Command(kCreateMiniDump);
+  s_vellorn->Command(ID_PROCESS_DUMP);
   ExpectNoSelectionMessage();
-  EXPECT_EQ(s_vellorn->Log(), "Output....\r\n");
+  EXPECT_EQ(s_vellorn->Log(), support::kLogStart);
 }
 
 TEST_F(CommandBoxes, EndProcessWithNothingSelectedAsksFirstThenForASelection) {
   const auto rows = s_vellorn->Rows();
-  s_vellorn->Command(kEndProcess);
+  s_vellorn->Command(ID_PROCESS_END);
 
   const Box question = s_vellorn->WaitForBox();
   ASSERT_TRUE(question) << "no confirmation appeared";
@@ -232,27 +226,27 @@ TEST_F(CommandBoxes, EndProcessWithNothingSelectedAsksFirstThenForASelection) {
 
   ExpectNoSelectionMessage();
   EXPECT_EQ(IdsAndNames(s_vellorn->Rows()), IdsAndNames(rows));
-  EXPECT_EQ(s_vellorn->Log(), "Output....\r\n");
+  EXPECT_EQ(s_vellorn->Log(), support::kLogStart);
 }
 
 TEST_F(CommandBoxes, EndProcessAnsweredNoDoesNothingMore) {
-  s_vellorn->Command(kEndProcess);
+  s_vellorn->Command(ID_PROCESS_END);
   const Box question = s_vellorn->WaitForBox("End Process");
   ASSERT_TRUE(question) << "no confirmation appeared";
   ASSERT_TRUE(e2e::AnswerBox(question, IDNO));
   EXPECT_FALSE(e2e::WaitFor([] { return s_vellorn->OpenBoxCount() > 0; }, kNothingHappensMs));
-  EXPECT_EQ(s_vellorn->Log(), "Output....\r\n");
+  EXPECT_EQ(s_vellorn->Log(), support::kLogStart);
 }
 
 TEST_F(CommandBoxes, HelpAboutShowsTheVersionAndClosesWithOk) {
-  s_vellorn->Command(kAbout);
+  s_vellorn->Command(ID_HELP_ABOUT);
   ExpectAboutBoxAndCloseIt();
 }
 
 TEST_F(CommandBoxes, TheSystemMenuItemOpensTheAboutBoxToo) {
-  s_vellorn->SysCommand(kSystemMenuAbout);
+  s_vellorn->SysCommand(IDM_ABOUTBOX);
   ExpectAboutBoxAndCloseIt();
-  EXPECT_EQ(s_vellorn->Log(), "Output....\r\n");
+  EXPECT_EQ(s_vellorn->Log(), support::kLogStart);
 }
 
 // A visible row of the list whose middle the box does not cover, or -1.
@@ -260,7 +254,7 @@ int RowNotUnder(const VellornSession& vellorn, HWND box) {
   RECT covered = {};
   GetWindowRect(box, &covered);
   RECT list = {};
-  const HWND listWindow = vellorn.Control(e2e::kProcessList);
+  const HWND listWindow = vellorn.Control(IDC_PROCESS_LIST);
   GetClientRect(listWindow, &list);
   MapWindowPoints(listWindow, nullptr, reinterpret_cast<POINT*>(&list), 2);
   for (const ListRow& row : vellorn.Rows()) {
@@ -275,9 +269,9 @@ TEST_F(CommandBoxes, WhileABoxIsOpenTheMainWindowOwnsItAndTakesNoClicksThenWorks
     const char* what;
     WORD command;
     int answer;
-  } boxes[] = {{"About box", kAbout, IDOK},
-               {"file-open dialog", kNewProcess, IDCANCEL},
-               {"message box", kCreateMiniDump, IDOK}};
+  } boxes[] = {{"About box", ID_HELP_ABOUT, IDOK},
+               {"file-open dialog", ID_PROCESS_NEW, IDCANCEL},
+               {"message box", ID_PROCESS_DUMP, IDOK}};
   for (const auto& opened : boxes) {
     SCOPED_TRACE(opened.what);
     s_vellorn->ClearSelection();
@@ -306,7 +300,7 @@ TEST_F(CommandBoxes, WhileABoxIsOpenTheMainWindowOwnsItAndTakesNoClicksThenWorks
     EXPECT_TRUE(e2e::WaitFor([&] { return s_vellorn->SelectedRow() == row; }))
         << "the main window takes no clicks after the box closed";
   }
-  EXPECT_EQ(s_vellorn->Log(), "Output....\r\n");
+  EXPECT_EQ(s_vellorn->Log(), support::kLogStart);
 }
 
 // Every way out ends the program with exit code 0.
@@ -327,7 +321,7 @@ TEST_P(EndingTheProgram, EndsItWithExitCodeZero) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryWay, EndingTheProgram,
-    testing::Values(Ending{"FileExit", [](const VellornSession& v) { v.Command(kExit); }},
+    testing::Values(Ending{"FileExit", [](const VellornSession& v) { v.Command(ID_APP_EXIT); }},
                     Ending{"FileExitFromTheKeyboard",
                            [](const VellornSession& v) {
                              // Alt+F opens File, X chooses E&xit.

@@ -20,9 +20,6 @@ namespace {
 
 using namespace support;
 
-constexpr WORD kNewProcess = 32778;
-constexpr WORD kCreateMiniDump = 32776;
-constexpr WORD kEndProcessCommand = 32779;
 // Downs to the context menu's items: Create Mini-dump, End Process.
 constexpr int kContextEndProcess = 2;
 
@@ -150,7 +147,7 @@ TEST(NewAndEndProcessFromOutside,
   const std::string firstLog = vellorn.Log();
 
   // Process > New Process... opens the file-open dialog on the program's name pattern.
-  vellorn.Command(kNewProcess);
+  vellorn.Command(ID_PROCESS_NEW);
   const e2e::Box dialog = vellorn.WaitForBox();
   ASSERT_TRUE(dialog) << "no file-open dialog";
   EXPECT_EQ(FileNameField(dialog.window), "*.exe;*.bat;*.com");
@@ -177,9 +174,8 @@ TEST(NewAndEndProcessFromOutside,
 
   // Not in the list until Refresh.
   EXPECT_EQ(Seen(vellorn.Rows()), filled);
-  vellorn.ClickButton(e2e::kRefreshButton);
-  ASSERT_TRUE(e2e::WaitFor([&] { return RowShowing(vellorn, later.Id()) >= 0; }));
-  e2e::Pause(200);  // the fill runs in one handler; let it finish
+  ASSERT_TRUE(vellorn.PressButton(IDC_REFRESH));
+  ASSERT_GE(RowShowing(vellorn, later.Id()), 0);
   const std::vector<e2e::ListRow> refreshed = vellorn.Rows();
   const int row = RowShowing(vellorn, record.processId);
   ASSERT_GE(row, 0);
@@ -192,7 +188,7 @@ TEST(NewAndEndProcessFromOutside,
   ASSERT_TRUE(askedFirst) << "no confirmation";
   ExpectConfirmation(askedFirst);
   ASSERT_TRUE(e2e::AnswerBox(askedFirst, IDNO));
-  e2e::Pause(500);
+  ASSERT_TRUE(vellorn.Idle());
   EXPECT_EQ(vellorn.OpenBoxCount(), 0);
   EXPECT_TRUE(started.Running());
   EXPECT_EQ(Seen(vellorn.Rows()), Seen(refreshed));
@@ -247,7 +243,7 @@ TEST(EndProcessFromOutside,
     const std::vector<std::string> rows = Seen(vellorn.Rows());
     const std::string firstLog = vellorn.Log();
     ASSERT_TRUE(vellorn.SelectRow(row));
-    vellorn.Command(kEndProcessCommand);
+    vellorn.Command(ID_PROCESS_END);
     const e2e::Box question = vellorn.WaitForBox("End Process");
     ASSERT_TRUE(question);
     ExpectConfirmation(question);
@@ -322,7 +318,7 @@ TEST(EndProcessFromOutside, AProcessThatTookOverARowsIdIsNeitherEndedNorDumpedUn
   const std::vector<std::string> rows = Seen(vellorn.Rows());
   const std::string firstLog = vellorn.Log();
   ASSERT_TRUE(vellorn.SelectRow(row));
-  vellorn.Command(kEndProcessCommand);
+  vellorn.Command(ID_PROCESS_END);
   const e2e::Box question = vellorn.WaitForBox("End Process");
   ASSERT_TRUE(question);
   ASSERT_TRUE(e2e::AnswerBox(question, IDYES));
@@ -336,21 +332,19 @@ TEST(EndProcessFromOutside, AProcessThatTookOverARowsIdIsNeitherEndedNorDumpedUn
   EXPECT_TRUE(other.Running());
 
   // Create Mini-dump of the stale row: the same text, no start line, no file.
-  vellorn.Command(kCreateMiniDump);
+  vellorn.Command(ID_PROCESS_DUMP);
   EXPECT_TRUE(vellorn.WaitForLog(endedLog + gone)) << vellorn.Log();
   EXPECT_TRUE(FilesIn(folder + "\\dumps").empty());
   EXPECT_TRUE(other.Running());
 
   // After a refresh the row is the newcomer's, and ending it works.
-  vellorn.ClickButton(e2e::kRefreshButton);
-  ASSERT_TRUE(e2e::WaitFor([&] {
-    const int now = RowShowing(vellorn, id);
-    return now >= 0 && vellorn.Rows()[static_cast<size_t>(now)].name == "newcomer.exe";
-  }));
-  e2e::Pause(200);  // the fill runs in one handler; let it finish
+  ASSERT_TRUE(vellorn.PressButton(IDC_REFRESH));
+  const int now = RowShowing(vellorn, id);
+  ASSERT_GE(now, 0);
+  ASSERT_EQ(vellorn.Rows()[static_cast<size_t>(now)].name, "newcomer.exe");
   const std::string refreshedLog = vellorn.Log();
   ASSERT_TRUE(vellorn.SelectRow(RowShowing(vellorn, id)));
-  vellorn.Command(kEndProcessCommand);
+  vellorn.Command(ID_PROCESS_END);
   const e2e::Box again = vellorn.WaitForBox("End Process");
   ASSERT_TRUE(again);
   ASSERT_TRUE(e2e::AnswerBox(again, IDYES));
@@ -379,7 +373,7 @@ TEST(EndProcessFromOutside, AProgramOfTheOtherBitnessIsListedWithItsNameAndThrea
   const std::vector<std::string> rows = Seen(vellorn.Rows());
   const std::string log = vellorn.Log();
   ASSERT_TRUE(vellorn.SelectRow(row));
-  vellorn.Command(kEndProcessCommand);
+  vellorn.Command(ID_PROCESS_END);
   const e2e::Box question = vellorn.WaitForBox("End Process");
   ASSERT_TRUE(question) << "no confirmation";
   ExpectConfirmation(question);
@@ -403,10 +397,8 @@ int NumberIn(const std::string& text) {
 void ClickHeadingCentre(const e2e::VellornSession& vellorn, int column) {
   const RECT item = vellorn.List().HeaderItemScreenRect(column);
   const POINT at = e2e::PointInside(item, (item.right - item.left) / 2);
-  // The pointer goes there first and the last click is well past, so that
-  // nothing can make this click part of a drag or a double click.
-  SetCursorPos(at.x, at.y);
-  e2e::Pause(GetDoubleClickTime() + 100);
+  // The click waits out the double-click time and lets the pointer settle
+  // first, so that it is neither part of a double click nor a drag.
   e2e::LeftClickAt(at);
 }
 
@@ -515,7 +507,7 @@ TEST(ColumnSortFromOutside,
   const int dumpRow = RowShowing(vellorn, toDump.Id());
   ASSERT_GE(dumpRow, 0);
   ASSERT_TRUE(vellorn.SelectRow(dumpRow));
-  vellorn.Command(kCreateMiniDump);
+  vellorn.Command(ID_PROCESS_DUMP);
   const std::string prefix = beforeDump + "Starting mini dump...\r\nCreating mini dump file: \r\n";
   std::string dumpLog;
   EXPECT_TRUE(e2e::WaitFor(
@@ -538,7 +530,7 @@ TEST(ColumnSortFromOutside,
   const int endRow = RowShowing(vellorn, toEnd.Id());
   ASSERT_GE(endRow, 0);
   ASSERT_TRUE(vellorn.SelectRow(endRow));
-  vellorn.Command(kEndProcessCommand);
+  vellorn.Command(ID_PROCESS_END);
   const e2e::Box question = vellorn.WaitForBox("End Process");
   ASSERT_TRUE(question);
   ASSERT_TRUE(e2e::AnswerBox(question, IDYES));

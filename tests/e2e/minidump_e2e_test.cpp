@@ -6,6 +6,7 @@
 #include "tests/support/driver/session.h"
 #include "tests/support/files.h"
 #include "tests/support/system_text.h"
+#include "tests/support/log_text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <fstream>
 #include <memory>
+#include <tlhelp32.h>
 #include <string>
 #include <vector>
 
@@ -28,13 +30,12 @@ using testing::IsEmpty;
 using testing::Not;
 using testing::SizeIs;
 
-constexpr WORD kCreateMiniDump = 32776;
 // "Create Mini-dump" is the context menu's first item.
 constexpr int kDownsToCreateMiniDump = 1;
 constexpr unsigned kDumpTimeoutMs = 20000;
 constexpr int kWorkers = 4;
 
-const std::string kStart = "Output....\r\n";
+using support::kLogStart;
 const std::string kStarting = "Starting mini dump...\r\n";
 const std::string kCreating = "Creating mini dump file: \r\n";
 
@@ -88,13 +89,27 @@ long long DebugPrivilegeOf(DWORD processId) {
   return attributes;
 }
 
+int ThreadCount(DWORD processId) {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    count += entry.th32OwnerProcessID == processId ? 1 : 0;
+  }
+  CloseHandle(snapshot);
+  return count;
+}
+
 // The test program to dump: a few waiting threads and version.dll loaded.
 Process StartDumpTarget(const std::string& folder) {
   Process target;
   const std::string commandLine =
       "\"" + e2e::ProgramPath("dump_target.exe") + "\" " + std::to_string(kWorkers);
   EXPECT_TRUE(target.Launch(commandLine, folder, SW_HIDE)) << target.LaunchError();
-  e2e::Pause(300);  // its threads start
+  EXPECT_TRUE(e2e::WaitFor([&] { return ThreadCount(target.Id()) > kWorkers; }))
+      << "its threads did not start";
   return target;
 }
 
@@ -139,12 +154,12 @@ TEST(CreateMiniDump, MenuBarAndContextMenuEachWriteAReadableDumpNamedAfterThePro
   EXPECT_FALSE(IsFolder(dumps));
 
   // Process > Create Mini-dump.
-  vellorn.Command(kCreateMiniDump);
-  const std::string firstLog = WaitForLines(vellorn, kStart, 3);
+  vellorn.Command(ID_PROCESS_DUMP);
+  const std::string firstLog = WaitForLines(vellorn, kLogStart, 3);
   const std::vector<std::string> first = FilesIn(dumps);
   ASSERT_THAT(first, SizeIs(1)) << firstLog;
   EXPECT_TRUE(IsDumpName(first[0], "dum")) << first[0];
-  EXPECT_EQ(firstLog, kStart + kStarting + kCreating + dumps + "\\" + first[0] + "\r\n");
+  EXPECT_EQ(firstLog, kLogStart + kStarting + kCreating + dumps + "\\" + first[0] + "\r\n");
 
   // The context menu's Create Mini-dump, by real right click and keys.
   ASSERT_TRUE(vellorn.SelectProcess(target.Id()));
@@ -191,23 +206,21 @@ TEST(CreateMiniDump, OfAProgramOfTheOtherBitnessIsItsReadableDumpOrAFailureLeavi
   const std::string rowId = vellorn.List().Text(row, 0);
   ASSERT_TRUE(vellorn.SelectRow(row));
 
-  vellorn.Command(kCreateMiniDump);
+  ASSERT_TRUE(vellorn.Run(ID_PROCESS_DUMP));
 
-  const std::string log = WaitForLines(vellorn, kStart, 2);
+  const std::string log = vellorn.Log();
   const std::vector<std::string> files = FilesIn(dumps);
   if (sizeof(void*) == 8 || !files.empty()) {
     ASSERT_THAT(files, SizeIs(1)) << log;
     EXPECT_TRUE(IsDumpName(files[0], "dum")) << files[0];
-    EXPECT_EQ(log, kStart + kStarting + kCreating + dumps + "\\" + files[0] + "\r\n");
+    EXPECT_EQ(log, kLogStart + kStarting + kCreating + dumps + "\\" + files[0] + "\r\n");
     const std::string listing = e2e::ReadDumpWithLldb(dumps + "\\" + files[0], folder);
     EXPECT_THAT(listing, HasSubstr("Process " + rowId + " stopped")) << listing;
     EXPECT_EQ(CountOf(listing, "thread #"), kWorkers + 1) << listing;
     EXPECT_THAT(listing, HasSubstr(e2e::OtherBitnessTargetName())) << listing;
     EXPECT_THAT(listing, Not(HasSubstr("error:"))) << listing;
   } else {
-    EXPECT_EQ(log, kStart + kStarting + SystemText(ERROR_INVALID_PARAMETER));
-    e2e::Pause(500);
-    EXPECT_EQ(vellorn.Log(), log);
+    EXPECT_EQ(log, kLogStart + kStarting + SystemText(ERROR_INVALID_PARAMETER));
     EXPECT_THAT(FilesIn(dumps), IsEmpty());
   }
   EXPECT_TRUE(target.Running());
@@ -235,12 +248,10 @@ TEST(CreateMiniDump, ProcessEndedSinceTheListWasFilledLogsTheSystemTextAndWrites
   })) << "the ended process can still be opened";
   ASSERT_NE(SystemText(expectedError), "");
 
-  vellorn.Command(kCreateMiniDump);
+  ASSERT_TRUE(vellorn.Run(ID_PROCESS_DUMP));
 
-  const std::string log = WaitForLines(vellorn, kStart, 1);
-  EXPECT_EQ(log, kStart + SystemText(expectedError));
-  e2e::Pause(500);
-  EXPECT_EQ(vellorn.Log(), log);
+  const std::string log = vellorn.Log();
+  EXPECT_EQ(log, kLogStart + SystemText(expectedError));
   EXPECT_THAT(FilesIn(folder + "\\dumps"), IsEmpty());
 }
 
@@ -258,12 +269,10 @@ TEST(CreateMiniDump, FileNamedDumpsInPlaceOfTheFolderIsReportedAndNothingIsWritt
   ASSERT_EQ(GetTempFileNameA(dumps.c_str(), "dum", 0, name), 0u);
   const DWORD expectedError = GetLastError();
 
-  vellorn.Command(kCreateMiniDump);
+  ASSERT_TRUE(vellorn.Run(ID_PROCESS_DUMP));
 
-  const std::string log = WaitForLines(vellorn, kStart, 1);
-  EXPECT_EQ(log, kStart + SystemText(expectedError));
-  e2e::Pause(500);
-  EXPECT_EQ(vellorn.Log(), log);
+  const std::string log = vellorn.Log();
+  EXPECT_EQ(log, kLogStart + SystemText(expectedError));
   EXPECT_THAT(log, Not(HasSubstr(kCreating)));
   EXPECT_EQ(FileSize(dumps), 0);
   EXPECT_THAT(FilesIn(folder), ElementsAre("dumps"));
@@ -279,14 +288,14 @@ TEST(CreateMiniDump, CurrentDirectoryAtADrivesRootDumpsIntoTheRootsDumpsFolder) 
   ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
   ASSERT_TRUE(vellorn.SelectProcess(target.Id()));
 
-  vellorn.Command(kCreateMiniDump);
+  vellorn.Command(ID_PROCESS_DUMP);
 
-  const std::string log = WaitForLines(vellorn, kStart, 3);
+  const std::string log = WaitForLines(vellorn, kLogStart, 3);
   const std::vector<std::string> added = NewFiles(dumps, before);
   ASSERT_THAT(added, SizeIs(1)) << log;
   EXPECT_TRUE(IsDumpName(added[0], "dum")) << added[0];
   // The root already ends in a separator; the path keeps both.
-  EXPECT_EQ(log, kStart + kStarting + kCreating + "C:\\\\dumps\\" + added[0] + "\r\n");
+  EXPECT_EQ(log, kLogStart + kStarting + kCreating + "C:\\\\dumps\\" + added[0] + "\r\n");
   EXPECT_EQ(StartsWithMdmp(dumps + "\\" + added[0]), "MDMP");
 
   DeleteFileA((dumps + "\\" + added[0]).c_str());

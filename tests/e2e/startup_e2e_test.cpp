@@ -1,6 +1,7 @@
 // Starting Vellorn: its window, its columns, one row per running process, the
 // first log line, and a clean end when the window is closed.
 #include "tests/support/driver/session.h"
+#include "tests/support/log_text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -40,7 +41,7 @@ TEST(StartUp, ShowsTheProcessListAndTheFirstLogLineAndEndsCleanlyWhenClosed) {
 
   EXPECT_EQ(vellorn.Title(), "Vellorn");
   EXPECT_THAT(vellorn.Columns(), testing::ElementsAre("ID", "Name", "Threads"));
-  EXPECT_EQ(vellorn.Log(), "Output....\r\n");
+  EXPECT_EQ(vellorn.Log(), support::kLogStart);
   EXPECT_EQ(vellorn.SelectedRow(), -1);
 
   const std::vector<e2e::ListRow> rows = vellorn.Rows();

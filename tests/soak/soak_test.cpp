@@ -15,6 +15,7 @@
 #include "tests/support/driver/remote_memory.h"
 #include "tests/support/driver/session.h"
 #include "tests/support/files.h"
+#include "tests/support/log_text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -38,10 +39,6 @@ using namespace support;
 using e2e::Process;
 using e2e::VellornSession;
 
-constexpr WORD kRefreshCommand = 32784;
-constexpr WORD kCreateMiniDump = 32776;
-constexpr WORD kEndProcess = 32779;
-
 // The bounds: what the program may hold at the end beyond what it held after
 // the warm-up. Windows and threads come and go only with boxes, which are all
 // closed when it is measured, so they must match exactly.
@@ -58,7 +55,7 @@ constexpr long long kPrivateBytesPerLogLine = 16 * 1024;
 // refreshes and sorts, handles and private bytes must stay put.
 constexpr long long kStretchPrivateBytesSlack = 512 * 1024;
 
-const std::string kStart = "Output....\r\n";
+using support::kLogStart;
 const std::string kStarting = "Starting mini dump...\r\n";
 const std::string kCreating = "Creating mini dump file: \r\n";
 const std::string kChildName = "soak_child.exe";
@@ -354,13 +351,13 @@ TEST(Soak, ThousandCyclesLeaveTheProgramsHandlesWindowsAndMemoryWhereTheyWere) {
   VellornSession vellorn(folder);
   ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
   const DWORD programId = vellorn.ProcessId();
-  const HWND listWindow = vellorn.Control(e2e::kProcessList);
+  const HWND listWindow = vellorn.Control(IDC_PROCESS_LIST);
   const ListReader list(listWindow);
   ASSERT_TRUE(list.Valid());
-  ASSERT_TRUE(vellorn.WaitForLog(kStart));
+  ASSERT_TRUE(vellorn.WaitForLog(kLogStart));
 
-  std::string expectedLog = kStart;
-  std::string logAtWarmUp = kStart;
+  std::string expectedLog = kLogStart;
+  std::string logAtWarmUp = kLogStart;
   std::vector<std::string> dumpPaths;
   Figures figures;
   Footprint afterWarmUp;
@@ -395,9 +392,9 @@ TEST(Soak, ThousandCyclesLeaveTheProgramsHandlesWindowsAndMemoryWhereTheyWere) {
     const ULONGLONG cycleStart = GetTickCount64();
     list.ClearSelection();
     if (cycle % 2 == 0) {
-      vellorn.ClickButton(e2e::kRefreshButton);
+      vellorn.ClickButton(IDC_REFRESH);
     } else {
-      vellorn.Command(kRefreshCommand);
+      vellorn.Command(ID_PROCESS_REFRESH);
     }
     const int rows = list.Count();
     // A process may go between the two reads; the row before the last stays.
@@ -452,7 +449,7 @@ TEST(Soak, ThousandCyclesLeaveTheProgramsHandlesWindowsAndMemoryWhereTheyWere) {
       ASSERT_GE(row, 0);
       ASSERT_TRUE(vellorn.SelectRow(row));
       const ULONGLONG dumpStart = GetTickCount64();
-      vellorn.Command(kCreateMiniDump);
+      vellorn.Command(ID_PROCESS_DUMP);
       const std::string prefix = expectedLog + kStarting + kCreating;
       std::string log;
       ASSERT_TRUE(e2e::WaitFor(
@@ -475,7 +472,7 @@ TEST(Soak, ThousandCyclesLeaveTheProgramsHandlesWindowsAndMemoryWhereTheyWere) {
       // End it: Process > End Process, Yes.
       const ULONGLONG endStart = GetTickCount64();
       ASSERT_TRUE(vellorn.SelectRow(list.FindByData(static_cast<LPARAM>(child.Id()))));
-      vellorn.Command(kEndProcess);
+      vellorn.Command(ID_PROCESS_END);
       const e2e::Box question = vellorn.WaitForBox("End Process");
       ASSERT_TRUE(question) << "no confirmation box";
       ASSERT_TRUE(e2e::AnswerBox(question, IDYES));

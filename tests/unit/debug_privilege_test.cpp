@@ -5,6 +5,7 @@
 #include "app/main_dialog.h"
 #include "process/process_list.h"
 #include "tests/support/fake_system.h"
+#include "tests/support/log_text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -289,7 +290,7 @@ TEST_F(DebugPrivilegeStepsTest, TokenRefusedWithAccessDeniedShowsTheBoxAndInitia
   // The window is up and its log started.
   CString log;
   m_dialog->Output().GetWindowText(log);
-  EXPECT_EQ(log, "Output....\r\n");
+  EXPECT_EQ(log, support::kLogStart);
 }
 
 TEST_F(DebugPrivilegeStepsTest, TokenRefusedWithAnyOtherCodeShowsNothing) {

@@ -4,6 +4,7 @@
 #include "tests/support/fake_system.h"
 #include "tests/support/hosted_dialog.h"
 #include "tests/support/system_text.h"
+#include "tests/support/log_text.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +20,8 @@ using namespace support;
 constexpr const char* kQuestion = "Are you sure you wish to end this process?";
 constexpr const char* kRefused = "The process could not be terminated.";
 constexpr const char* kNoSelection = "You must first select a process from the list.";
-constexpr const char* kFirstLine = "Output....\r\n";
 constexpr DWORD kVersion6_2 = 0x0206;
+using support::kLogStart;
 
 std::vector<std::string> Names(CListCtrl& list) {
   std::vector<std::string> names;
@@ -82,7 +83,7 @@ TEST_F(EndProcess, AnsweringNoEndsNothingLogsNothingAndKeepsEveryRow) {
   EXPECT_EQ(fake::CountCalls("OpenProcess"), 0);
   EXPECT_EQ(fake::CountCalls("TerminateProcess"), 0);
   EXPECT_EQ(Names(List()), (std::vector<std::string>{"alpha.exe", "beta.exe", "gamma.exe"}));
-  EXPECT_EQ(Log(), kFirstLine);
+  EXPECT_EQ(Log(), kLogStart);
 }
 
 TEST_F(EndProcess, WithNoSelectionTheQuestionComesFirstAndYesShowsTheNoSelectionMessage) {
@@ -101,7 +102,7 @@ TEST_F(EndProcess, WithNoSelectionTheQuestionComesFirstAndYesShowsTheNoSelection
   EXPECT_EQ(Boxes()[1].type, static_cast<UINT>(MB_ICONEXCLAMATION));
 
   EXPECT_EQ(fake::CountCalls("OpenProcess"), 0);
-  EXPECT_EQ(Log(), kFirstLine);
+  EXPECT_EQ(Log(), kLogStart);
   EXPECT_EQ(List().GetItemCount(), 3);
 }
 
@@ -129,7 +130,7 @@ TEST_F(EndProcess, YesEndsTheSelectedProcessRemovesExactlyItsRowAndLogsItsName) 
   EXPECT_EQ(Names(List()), (std::vector<std::string>{"alpha.exe", "gamma.exe"}));
   // The rows below moved up and kept their own process IDs.
   EXPECT_EQ(List().GetItemData(1), 303u);
-  EXPECT_EQ(Log(), std::string(kFirstLine) + "Process beta.exe has ended.\r\n");
+  EXPECT_EQ(Log(), std::string(kLogStart) + "Process beta.exe has ended.\r\n");
   EXPECT_EQ(g_nextRow, 3) << "removing a row leaves the insertion index alone";
   EXPECT_TRUE(fake::OpenHandles().empty());
   EXPECT_EQ(fake::BadCloses(), 0);
@@ -141,7 +142,7 @@ TEST_F(EndProcess, EndingTheLastRowLeavesTheListOneRowShorter) {
   End();
 
   EXPECT_EQ(Names(List()), (std::vector<std::string>{"alpha.exe", "beta.exe"}));
-  EXPECT_EQ(Log(), std::string(kFirstLine) + "Process gamma.exe has ended.\r\n");
+  EXPECT_EQ(Log(), std::string(kLogStart) + "Process gamma.exe has ended.\r\n");
 }
 
 TEST_F(EndProcess,
@@ -155,7 +156,7 @@ TEST_F(EndProcess,
                         Case{"process gone", "OpenProcess", ERROR_INVALID_PARAMETER},
                         Case{"creation time unreadable", "GetProcessTimes", ERROR_ACCESS_DENIED}}) {
     SCOPED_TRACE(c.what);
-    (*m_host)->Output().SetWindowText(kFirstLine);
+    (*m_host)->Output().SetWindowText(kLogStart.c_str());
     Boxes().clear();
     fake::Reset();
     fake::SetProcesses({{101, "alpha.exe", 3}, {202, "beta.exe", 5}, {303, "gamma.exe", 1}});
@@ -165,7 +166,7 @@ TEST_F(EndProcess,
     End();
 
     ASSERT_FALSE(SystemText(c.error).empty());
-    EXPECT_EQ(Log(), std::string(kFirstLine) + "Could not end process: " + SystemText(c.error));
+    EXPECT_EQ(Log(), std::string(kLogStart) + "Could not end process: " + SystemText(c.error));
     ExpectQuestionFirst();
     ASSERT_EQ(Boxes().size(), 2u);
     ExpectRefusedBox(1);
@@ -188,7 +189,7 @@ TEST_F(EndProcess, AProcessThatTookOverTheRowsIdIsNotEndedUntilARefreshListsIt) 
   End();
 
   ASSERT_FALSE(SystemText(ERROR_INVALID_PARAMETER).empty());
-  EXPECT_EQ(Log(), std::string(kFirstLine) +
+  EXPECT_EQ(Log(), std::string(kLogStart) +
                        "Could not end process: " + SystemText(ERROR_INVALID_PARAMETER));
   ASSERT_EQ(Boxes().size(), 2u);
   ExpectRefusedBox(1);
@@ -227,7 +228,7 @@ TEST_F(EndProcess, ARefusedTerminationIsReportedLikeAFailedOpenAndKeepsTheRow) {
   End();
 
   EXPECT_EQ(Log(),
-            std::string(kFirstLine) + "Could not end process: " + SystemText(ERROR_ACCESS_DENIED));
+            std::string(kLogStart) + "Could not end process: " + SystemText(ERROR_ACCESS_DENIED));
   ASSERT_EQ(Boxes().size(), 2u);
   ExpectRefusedBox(1);
   EXPECT_EQ(Names(List()), (std::vector<std::string>{"alpha.exe", "beta.exe", "gamma.exe"}));
@@ -245,7 +246,7 @@ TEST_F(EndProcess, AnErrorWithoutSystemTextLeavesTheLineOpenAndStillShowsTheBox)
   Answer(IDYES);
   End();
 
-  EXPECT_EQ(Log(), std::string(kFirstLine) + "Could not end process: ");
+  EXPECT_EQ(Log(), std::string(kLogStart) + "Could not end process: ");
   ASSERT_EQ(Boxes().size(), 2u);
   ExpectRefusedBox(1);
 }
@@ -271,7 +272,7 @@ TEST_F(EndProcess, AfterASortEndProcessEndsTheSelectedRowsOwnProcess) {
 
   EXPECT_EQ(fake::LastDetail("TerminateProcess"), "process:303,0");
   EXPECT_EQ(Names(List()), (std::vector<std::string>{"beta.exe", "alpha.exe"}));
-  EXPECT_EQ(Log(), std::string(kFirstLine) + "Process gamma.exe has ended.\r\n");
+  EXPECT_EQ(Log(), std::string(kLogStart) + "Process gamma.exe has ended.\r\n");
 }
 
 }  // namespace

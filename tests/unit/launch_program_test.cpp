@@ -5,6 +5,7 @@
 #include "tests/support/fake_system.h"
 #include "resources/resource.h"
 #include "tests/support/hosted_dialog.h"
+#include "tests/support/log_text.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@
 
 namespace {
 
-constexpr const char* kFirstLine = "Output....\r\n";
+using support::kLogStart;
 
 // What the shell was asked, copied while the request was alive.
 struct ShellRequest {
@@ -181,7 +182,7 @@ TEST_F(NewProcess, CancellingTheDialogLogsNothingAndStartsNothing) {
   HookShell(true, true);
   m_host->Command(ID_PROCESS_NEW);
 
-  EXPECT_EQ(Log(), kFirstLine);
+  EXPECT_EQ(Log(), kLogStart);
   EXPECT_EQ(Requested().calls, 0);
   EXPECT_TRUE(m_host->Answered().boxes.empty());
 }
@@ -192,7 +193,7 @@ TEST_F(NewProcess, AChosenProgramIsLoggedAndStartedHiddenAndItsHandleClosed) {
   m_host->Command(ID_PROCESS_NEW);
 
   EXPECT_EQ(Log(),
-            std::string(kFirstLine) + "Creating process...\r\nZ:\\some folder\\my program.exe\r\n");
+            std::string(kLogStart) + "Creating process...\r\nZ:\\some folder\\my program.exe\r\n");
   ASSERT_EQ(Requested().calls, 1);
   EXPECT_EQ(Requested().file, "Z:\\some folder\\my program.exe");
   EXPECT_TRUE(Requested().parametersGiven) << "the parameter text is empty, not none";
@@ -209,7 +210,7 @@ TEST_F(NewProcess, AProgramTheShellCannotStartLogsTheSameLinesAndNothingMore) {
   fake::FailCall("ShellExecuteExA", ERROR_FILE_NOT_FOUND);
   m_host->Command(ID_PROCESS_NEW);
 
-  EXPECT_EQ(Log(), std::string(kFirstLine) + "Creating process...\r\nZ:\\tools\\setup.bat\r\n");
+  EXPECT_EQ(Log(), std::string(kLogStart) + "Creating process...\r\nZ:\\tools\\setup.bat\r\n");
   EXPECT_EQ(fake::CountCalls("ShellExecuteExA"), 1);
   EXPECT_EQ(fake::CountCalls("CloseHandle"), 0);
   EXPECT_TRUE(fake::OpenHandles().empty());

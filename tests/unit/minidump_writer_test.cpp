@@ -8,6 +8,7 @@
 #include "tests/support/files.h"
 #include "tests/support/hosted_dialog.h"
 #include "tests/support/system_text.h"
+#include "tests/support/log_text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ using ::testing::SizeIs;
 
 constexpr DWORD kNotepadId = 4242;
 constexpr DWORD kLockedId = 4343;
-constexpr char kStart[] = "Output....\r\n";
+using support::kLogStart;
 constexpr char kStarting[] = "Starting mini dump...\r\n";
 
 void WriteAll(const std::string& path, const std::string& content) {
@@ -194,7 +195,7 @@ TEST_F(MinidumpWriterTest, SuccessfulDumpLogsItsFinalPathAndLeavesOnlyTheDumpFil
   const std::vector<std::string> files = FilesIn(Dumps());
   ASSERT_THAT(files, SizeIs(1));
   EXPECT_TRUE(IsDumpFileName(files[0], "not", "dmp")) << files[0];
-  EXPECT_EQ(Log(), std::string(kStart) + kStarting + "Creating mini dump file: \r\n" + Dumps() +
+  EXPECT_EQ(Log(), std::string(kLogStart) + kStarting + "Creating mini dump file: \r\n" + Dumps() +
                        "\\" + files[0] + "\r\n");
   EXPECT_EQ(ReadAll(Dumps() + "\\" + files[0]), AGoodDump());
   EXPECT_TRUE(EverythingClosed());
@@ -236,7 +237,7 @@ TEST_F(MinidumpWriterTest, TwoDumpsOfOneProcessGiveTwoFilesInTheFolderTheFirstCr
   const std::vector<std::string> files = FilesIn(Dumps());
   ASSERT_THAT(files, SizeIs(2));
   EXPECT_NE(files[0], files[1]);
-  EXPECT_EQ(Log(), std::string(kStart) + kStarting + "Creating mini dump file: \r\n" + Dumps() +
+  EXPECT_EQ(Log(), std::string(kLogStart) + kStarting + "Creating mini dump file: \r\n" + Dumps() +
                        "\\" + files[0] + "\r\n" + kStarting + "Creating mini dump file: \r\n" +
                        Dumps() + "\\" + files[1] + "\r\n");
   // The second creation found the folder there and went on.
@@ -290,7 +291,7 @@ TEST_F(MinidumpWriterTest, NameLongerThanAnyPartBufferStillGivesADumpNamedByItsF
   const std::vector<std::string> files = FilesIn(Dumps());
   ASSERT_THAT(files, SizeIs(1));
   EXPECT_TRUE(IsDumpFileName(files[0], "xxx", "dmp")) << files[0];
-  EXPECT_EQ(Log(), std::string(kStart) + kStarting + "Creating mini dump file: \r\n" + Dumps() +
+  EXPECT_EQ(Log(), std::string(kLogStart) + kStarting + "Creating mini dump file: \r\n" + Dumps() +
                        "\\" + files[0] + "\r\n");
 }
 
@@ -306,7 +307,7 @@ TEST_F(MinidumpWriterTest, NoRowSelectedShowsTheMessageAndCreatesNoFolder) {
   ASSERT_EQ(hosted::Answered().boxes.size(), 1u);
   EXPECT_EQ(hosted::Answered().boxes[0].text, "You must first select a process from the list.");
   EXPECT_EQ(hosted::Answered().boxes[0].type, static_cast<UINT>(MB_ICONEXCLAMATION));
-  EXPECT_EQ(Log(), kStart);
+  EXPECT_EQ(Log(), kLogStart);
   EXPECT_FALSE(IsFolder(Dumps()));
   EXPECT_EQ(fake::SeamCallCount(), 0);
 }
@@ -332,7 +333,7 @@ TEST_F(MinidumpWriterTest, FolderThatCannotBeCreatedIsReportedAndNothingIsOpened
 
   m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
 
-  EXPECT_EQ(Log(), kStart + SystemText(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(Log(), kLogStart + SystemText(ERROR_ACCESS_DENIED));
   EXPECT_TRUE(ErrorReadRightAfter("CreateDirectoryA", ERROR_ACCESS_DENIED));
   EXPECT_EQ(fake::CountCalls("OpenProcess"), 0);
   EXPECT_FALSE(IsFolder(Dumps()));
@@ -342,7 +343,7 @@ TEST_F(MinidumpWriterTest, FolderThatCannotBeCreatedIsReportedAndNothingIsOpened
 TEST_F(MinidumpWriterTest, ProcessThatCannotBeOpenedLogsItsErrorWithoutTheStartLine) {
   m_dialog.WriteMiniDump(kLockedId, "system.exe");
 
-  EXPECT_EQ(Log(), kStart + SystemText(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(Log(), kLogStart + SystemText(ERROR_ACCESS_DENIED));
   EXPECT_TRUE(ErrorReadRightAfter("OpenProcess", ERROR_ACCESS_DENIED));
   EXPECT_TRUE(IsFolder(Dumps()));
   EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
@@ -355,7 +356,7 @@ TEST_F(MinidumpWriterTest, TemporaryFileThatCannotBeOpenedIsDeletedAndTheOpensEr
 
   m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
 
-  EXPECT_EQ(Log(), kStart + SystemText(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(Log(), kLogStart + SystemText(ERROR_SHARING_VIOLATION));
   EXPECT_TRUE(ErrorReadRightAfter("CreateFileA", ERROR_SHARING_VIOLATION));
   EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
   EXPECT_EQ(fake::LastDetail("DeleteFileA") + ",0x40000000,1,3,0x80",
@@ -398,7 +399,7 @@ TEST_F(MinidumpWriterTest, FailedDumpLogsTheWritersErrorAndLeavesNoFile) {
 
   m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
 
-  EXPECT_EQ(Log(), kStart + std::string(kStarting) + SystemText(ERROR_PARTIAL_COPY));
+  EXPECT_EQ(Log(), kLogStart + std::string(kStarting) + SystemText(ERROR_PARTIAL_COPY));
   EXPECT_TRUE(ErrorReadRightAfter("MiniDumpWriteDump", ERROR_PARTIAL_COPY));
   EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
   EXPECT_TRUE(EverythingClosed());
@@ -417,7 +418,7 @@ TEST_F(MinidumpWriterTest, FailedDumpWithAnErrorWithoutTextLogsOnlyTheStartLine)
   m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
 
   ASSERT_EQ(SystemText(0x2000BEEF), "");
-  EXPECT_EQ(Log(), std::string(kStart) + kStarting);
+  EXPECT_EQ(Log(), std::string(kLogStart) + kStarting);
   EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
   EXPECT_TRUE(EverythingClosed());
 }
@@ -432,12 +433,12 @@ TEST_F(MinidumpWriterTest, FileThatIsNotADumpCountsAsAFailedDumpAndIsDeleted) {
     SCOPED_TRACE(what);
     fake::Reset();
     UseProcessTable();
-    m_dialog.Output().SetWindowText(kStart);
+    m_dialog.Output().SetWindowText(kLogStart.c_str());
     WriteDumpsOf(content);
 
     m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
 
-    EXPECT_EQ(Log(), kStart + std::string(kStarting) + SystemText(ERROR_FILE_CORRUPT));
+    EXPECT_EQ(Log(), kLogStart + std::string(kStarting) + SystemText(ERROR_FILE_CORRUPT));
     EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
     EXPECT_EQ(fake::CountCalls("MoveFileA"), 0);
     EXPECT_TRUE(EverythingClosed());
@@ -450,7 +451,7 @@ TEST_F(MinidumpWriterTest, DumpThatCannotBeReadBackIsReportedWithTheReadError) {
 
   m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
 
-  EXPECT_EQ(Log(), kStart + std::string(kStarting) + SystemText(ERROR_LOCK_VIOLATION));
+  EXPECT_EQ(Log(), kLogStart + std::string(kStarting) + SystemText(ERROR_LOCK_VIOLATION));
   EXPECT_TRUE(ErrorReadRightAfter("ReadFile", ERROR_LOCK_VIOLATION));
   EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
   EXPECT_TRUE(EverythingClosed());
@@ -480,7 +481,7 @@ TEST_F(MinidumpWriterTest, RenameOntoAnExistingFileTakesAnotherNumberAndKeepsBot
   const std::string dump = files[0] == kept ? files[1] : files[0];
   EXPECT_EQ(ReadAll(taken), "keep me");
   EXPECT_EQ(ReadAll(Dumps() + "\\" + dump), AGoodDump());
-  EXPECT_EQ(Log(), kStart + std::string(kStarting) + "Creating mini dump file: \r\n" + Dumps() +
+  EXPECT_EQ(Log(), kLogStart + std::string(kStarting) + "Creating mini dump file: \r\n" + Dumps() +
                        "\\" + dump + "\r\n");
   EXPECT_TRUE(ErrorReadRightAfter("MoveFileA", ERROR_ALREADY_EXISTS));
   EXPECT_EQ(fake::CountCalls("GetTempFileNameA"), 2);
@@ -502,7 +503,7 @@ TEST_F(MinidumpWriterTest, RenameThatKeepsFindingItsNameTakenKeepsTheTemporaryNa
   ASSERT_THAT(files, SizeIs(1));
   EXPECT_TRUE(IsDumpFileName(files[0], "not", "tmp")) << files[0];
   EXPECT_EQ(ReadAll(Dumps() + "\\" + files[0]), AGoodDump());
-  EXPECT_EQ(Log(), kStart + std::string(kStarting) + SystemText(ERROR_ALREADY_EXISTS) +
+  EXPECT_EQ(Log(), kLogStart + std::string(kStarting) + SystemText(ERROR_ALREADY_EXISTS) +
                        "Creating mini dump file: \r\n" + Dumps() + "\\" + files[0] + "\r\n");
   EXPECT_GT(fake::CountCalls("MoveFileA"), 2);
   EXPECT_EQ(fake::CountCalls("GetTempFileNameA"), fake::CountCalls("MoveFileA"));
@@ -518,7 +519,7 @@ TEST_F(MinidumpWriterTest, RenameRefusedForAnotherReasonKeepsTheTemporaryNameAnd
   const std::vector<std::string> files = FilesIn(Dumps());
   ASSERT_THAT(files, SizeIs(1));
   EXPECT_TRUE(IsDumpFileName(files[0], "not", "tmp")) << files[0];
-  EXPECT_EQ(Log(), kStart + std::string(kStarting) + SystemText(ERROR_ACCESS_DENIED) +
+  EXPECT_EQ(Log(), kLogStart + std::string(kStarting) + SystemText(ERROR_ACCESS_DENIED) +
                        "Creating mini dump file: \r\n" + Dumps() + "\\" + files[0] + "\r\n");
   EXPECT_EQ(fake::CountCalls("GetTempFileNameA"), 1);
   EXPECT_TRUE(EverythingClosed());
@@ -529,7 +530,7 @@ TEST_F(MinidumpWriterTest, TemporaryNameThatCannotBeMadeIsReportedAndNothingIsOp
 
   m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
 
-  EXPECT_EQ(Log(), kStart + SystemText(ERROR_DIRECTORY));
+  EXPECT_EQ(Log(), kLogStart + SystemText(ERROR_DIRECTORY));
   EXPECT_TRUE(ErrorReadRightAfter("GetTempFileNameA", ERROR_DIRECTORY));
   EXPECT_EQ(fake::CountCalls("CreateFileA"), 0);
   EXPECT_EQ(fake::Calls()[IndexOf("CloseHandle")].detail, "process:4242");
@@ -550,7 +551,7 @@ TEST_F(MinidumpWriterTest, FileNamedDumpsInPlaceOfTheFolderIsReportedAndNothingI
   const DWORD error = static_cast<DWORD>(std::stoul(fake::Calls()[read].detail));
   EXPECT_NE(error, fake::kClobbered);
   EXPECT_NE(SystemText(error), "");
-  EXPECT_EQ(Log(), kStart + SystemText(error));
+  EXPECT_EQ(Log(), kLogStart + SystemText(error));
   EXPECT_EQ(fake::CountCalls("CreateFileA"), 0);
   EXPECT_FALSE(IsFolder(Dumps()));
   EXPECT_EQ(ReadAll(Dumps()), "");
@@ -563,7 +564,7 @@ TEST_F(MinidumpWriterTest, CurrentDirectoryThatCannotBeReadIsReportedAndNothingE
 
   m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
 
-  EXPECT_EQ(Log(), kStart + SystemText(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(Log(), kLogStart + SystemText(ERROR_ACCESS_DENIED));
   EXPECT_TRUE(ErrorReadRightAfter("GetCurrentDirectoryA", ERROR_ACCESS_DENIED));
   EXPECT_THAT(NamesWithout("GetLastError"),
               ElementsAre("GetCurrentDirectoryA", "FormatMessageA", "LocalFree"));
@@ -582,7 +583,7 @@ TEST_F(MinidumpWriterTest, CurrentDirectoryTooLongForTheFolderIsReportedAsAPathT
 
   m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
 
-  EXPECT_EQ(Log(), kStart + SystemText(ERROR_FILENAME_EXCED_RANGE));
+  EXPECT_EQ(Log(), kLogStart + SystemText(ERROR_FILENAME_EXCED_RANGE));
   EXPECT_EQ(fake::CountCalls("CreateDirectoryA"), 0);
   EXPECT_THAT(FilesIn(deep), IsEmpty());
   ::SetCurrentDirectoryA(m_folder.c_str());
@@ -593,7 +594,7 @@ TEST_F(MinidumpWriterTest, CurrentDirectoryLongerThanTheBufferIsReportedAsAPathT
 
   m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
 
-  EXPECT_EQ(Log(), kStart + SystemText(ERROR_FILENAME_EXCED_RANGE));
+  EXPECT_EQ(Log(), kLogStart + SystemText(ERROR_FILENAME_EXCED_RANGE));
   EXPECT_EQ(fake::CountCalls("CreateDirectoryA"), 0);
 }
 
@@ -609,7 +610,7 @@ TEST_F(MinidumpWriterTest, CurrentDirectoryOf253CharactersStillGetsItsFolderPath
   m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
 
   EXPECT_EQ(fake::Calls()[IndexOf("CreateDirectoryA")].detail, directory + "\\dumps");
-  EXPECT_EQ(Log(), kStart + SystemText(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(Log(), kLogStart + SystemText(ERROR_PATH_NOT_FOUND));
 }
 
 TEST_F(MinidumpWriterTest, DriveRootGivesAFolderPathWithTwoSeparators) {

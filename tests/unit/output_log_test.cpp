@@ -3,6 +3,7 @@
 #include "tests/support/fake_system.h"
 #include "tests/support/hosted_dialog.h"
 #include "tests/support/system_text.h"
+#include "tests/support/log_text.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ namespace {
 
 using namespace support;
 
-constexpr char kFirstLine[] = "Output....\r\n";
+using support::kLogStart;
 
 class OutputLogTest : public ::testing::Test {
  protected:
@@ -22,7 +23,7 @@ class OutputLogTest : public ::testing::Test {
     fake::SetProcesses({{4, "System", 97}});
     host = std::make_unique<hosted::HostedDialog>();
     ASSERT_TRUE(host->Created());
-    ASSERT_EQ(Log(), kFirstLine);
+    ASSERT_EQ(Log(), kLogStart);
     // Only what the test itself does is counted.
     fake::Reset();
   }
@@ -43,7 +44,7 @@ TEST_F(OutputLogTest, AnErrorWithSystemTextAppendsExactlyThatTextAndNoNumber) {
 
   host->Dialog().ReportSystemError(ERROR_ACCESS_DENIED);
 
-  EXPECT_EQ(Log(), std::string(kFirstLine) + "Access denied.\r\n");
+  EXPECT_EQ(Log(), std::string(kLogStart) + "Access denied.\r\n");
   EXPECT_EQ(panel.Count(WM_SETTEXT), 1);
   ASSERT_EQ(panel.Count(WM_VSCROLL), 1);
   EXPECT_EQ(panel.WParams(WM_VSCROLL)[0], static_cast<WPARAM>(SB_BOTTOM));
@@ -100,7 +101,7 @@ TEST_F(OutputLogTest, AFailingTextLookupLogsNothingAndFreesNothing) {
 
   host->Dialog().ReportSystemError(ERROR_ACCESS_DENIED);
 
-  EXPECT_EQ(Log(), kFirstLine);
+  EXPECT_EQ(Log(), kLogStart);
   EXPECT_EQ(panel.Count(WM_SETTEXT), 0);
   EXPECT_EQ(panel.Count(WM_VSCROLL), 0);
   EXPECT_EQ(fake::CountCalls("LocalFree"), 0);
@@ -113,7 +114,7 @@ TEST_F(OutputLogTest, ASystemTextWithInsertMarkersIsAppendedWithTheMarkersInPlac
 
   host->Dialog().ReportSystemError(ERROR_BAD_EXE_FORMAT);
 
-  EXPECT_EQ(Log(), std::string(kFirstLine) + "Bad EXE format for %1.\r\n");
+  EXPECT_EQ(Log(), std::string(kLogStart) + "Bad EXE format for %1.\r\n");
 }
 
 TEST_F(OutputLogTest, AnErrorCompletesTheLineThatAWriterLeftOpen) {
@@ -122,7 +123,7 @@ TEST_F(OutputLogTest, AnErrorCompletesTheLineThatAWriterLeftOpen) {
   host->Dialog().AppendOutput("Starting mini dump...\r\n");
 
   EXPECT_EQ(Log(),
-            "Output....\r\nCould not end process: Access denied.\r\nStarting mini dump...\r\n");
+            kLogStart + "Could not end process: Access denied.\r\nStarting mini dump...\r\n");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // system menu, tooltip and first log line, as the user sees them.
 #include "resources/resource.h"
 #include "tests/support/hosted_dialog.h"
+#include "tests/support/log_text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -257,7 +258,7 @@ TEST(MainWindowStartUp, TheLogReadsOutputAsItsOnlyLineRightAfterStartUp) {
   ASSERT_TRUE(host.Created());
   const HWND panel = host->Output().m_hWnd;
   ASSERT_EQ(panel, ::GetDlgItem(host.Window(), IDC_OUTPUT));
-  EXPECT_EQ(hosted::WindowText(panel), "Output....\r\n");
+  EXPECT_EQ(hosted::WindowText(panel), support::kLogStart);
   // One line of text and the empty line after it.
   EXPECT_EQ(::SendMessageA(panel, EM_GETLINECOUNT, 0, 0), 2);
 }
@@ -352,7 +353,7 @@ TEST(MainWindowEnter, EnterFillsTheListOnceMoreAndSetsTheLogBackToItsFirstLine) 
 
   host.Command(IDOK);
 
-  EXPECT_EQ(hosted::WindowText(host->Output().m_hWnd), "Output....\r\n");
+  EXPECT_EQ(hosted::WindowText(host->Output().m_hWnd), support::kLogStart);
   EXPECT_EQ(host->ProcessList().GetColumnCount(), 2 * columns);
   // The second fill goes onto the rows of the first.
   EXPECT_GT(host->ProcessList().GetItemCount(), rows);

@@ -3,6 +3,7 @@
 #include "resources/resource.h"
 #include "tests/support/hosted_dialog.h"
 #include "tests/support/system_text.h"
+#include "tests/support/log_text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -166,7 +167,7 @@ TEST_F(ContextMenuTest, DismissingTheMenuChangesNothing) {
   ASSERT_EQ(host.Answered().popups.size(), 1u);
   EXPECT_FALSE(::IsMenu(host.Answered().popups[0].popup));
   EXPECT_EQ(Rows(), rows);
-  EXPECT_EQ(Log(), "Output....\r\n");
+  EXPECT_EQ(Log(), support::kLogStart);
   EXPECT_THAT(host.Answered().boxes, IsEmpty());
 }
 
@@ -181,7 +182,7 @@ TEST_F(ContextMenuTest, RefreshListFromTheMenuRebuildsTheList) {
   for (const hosted::RowTexts& row : Rows()) EXPECT_NE(row.name, "bogus.exe");
   EXPECT_EQ(g_nextRow, List().GetItemCount());
   EXPECT_EQ(List().GetNextItem(-1, LVNI_SELECTED), -1);
-  EXPECT_EQ(Log(), "Output....\r\n");
+  EXPECT_EQ(Log(), support::kLogStart);
 }
 
 TEST_F(ContextMenuTest, CreateMiniDumpFromTheMenuDumpsTheSelectedRowsProcess) {
@@ -194,7 +195,7 @@ TEST_F(ContextMenuTest, CreateMiniDumpFromTheMenuDumpsTheSelectedRowsProcess) {
   EXPECT_FALSE(::IsMenu(host.Answered().popups[0].popup));
   // The process does not exist: the dump fails with the system's own text.
   ASSERT_NE(SystemText(ERROR_INVALID_PARAMETER), "");
-  EXPECT_EQ(Log(), "Output....\r\n" + SystemText(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(Log(), support::kLogStart + SystemText(ERROR_INVALID_PARAMETER));
 }
 
 TEST_F(ContextMenuTest, EndProcessFromTheMenuAsksBeforeEndingTheSelectedRowsProcess) {
@@ -208,7 +209,8 @@ TEST_F(ContextMenuTest, EndProcessFromTheMenuAsksBeforeEndingTheSelectedRowsProc
   EXPECT_FALSE(::IsMenu(host.Answered().popups[0].popup));
   ASSERT_GE(host.Answered().boxes.size(), 1u);
   EXPECT_EQ(host.Answered().boxes[0].text, "Are you sure you wish to end this process?");
-  EXPECT_EQ(Log(), "Output....\r\nCould not end process: " + SystemText(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(Log(),
+            support::kLogStart + "Could not end process: " + SystemText(ERROR_INVALID_PARAMETER));
   EXPECT_EQ(List().GetItemText(row, 1), "bogus.exe");
 }
 
@@ -244,7 +246,7 @@ TEST_F(ContextMenuTest, CreateMiniDumpWithNothingSelectedAsksTheUserToSelectAPro
   EXPECT_EQ(box.caption, "window_tests");
   EXPECT_EQ(box.type, static_cast<UINT>(MB_ICONEXCLAMATION));
   EXPECT_EQ(box.owner, host.Window());
-  EXPECT_EQ(Log(), "Output....\r\n");
+  EXPECT_EQ(Log(), support::kLogStart);
 }
 
 // --- Exit and About ---------------------------------------------------------------

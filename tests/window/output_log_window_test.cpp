@@ -1,5 +1,6 @@
 // The log panel of the real window: appends, line ends, scrolling, length.
 #include "tests/support/hosted_dialog.h"
+#include "tests/support/log_text.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +47,7 @@ class OutputLogWindowTest : public ::testing::Test {
 TEST_F(OutputLogWindowTest, AppendingNothingLeavesTheTextButStillSetsItAndScrollsToTheEnd) {
   hosted::WindowMessages panel(Panel());
   host->AppendOutput("");
-  EXPECT_EQ(Log(), "Output....\r\n");
+  EXPECT_EQ(Log(), support::kLogStart);
   EXPECT_EQ(panel.Count(WM_SETTEXT), 1);
   ASSERT_EQ(panel.Count(WM_VSCROLL), 1);
   EXPECT_EQ(panel.WParams(WM_VSCROLL)[0], static_cast<WPARAM>(SB_BOTTOM));
@@ -55,9 +56,9 @@ TEST_F(OutputLogWindowTest, AppendingNothingLeavesTheTextButStillSetsItAndScroll
 TEST_F(OutputLogWindowTest, ATextIsAppendedUnchangedWithNothingAddedBetween) {
   host->AppendOutput("Starting mini dump...\r\n");
   host->AppendOutput("Creating mini dump file: \r\nZ:\\work\\dumps\\not1A.dmp\r\n");
-  EXPECT_EQ(Log(),
-            "Output....\r\nStarting mini dump...\r\nCreating mini dump file: \r\n"
-            "Z:\\work\\dumps\\not1A.dmp\r\n");
+  EXPECT_EQ(Log(), support::kLogStart +
+                       "Starting mini dump...\r\nCreating mini dump file: \r\n"
+                       "Z:\\work\\dumps\\not1A.dmp\r\n");
   EXPECT_EQ(LineCount(), 5);
   EXPECT_EQ(Line(2), "Creating mini dump file: ");
   EXPECT_EQ(Line(4), "");
@@ -67,7 +68,7 @@ TEST_F(OutputLogWindowTest, ALineLeftOpenIsCompletedByTheNextAppend) {
   host->AppendOutput("Could not end process: ");
   EXPECT_EQ(LineCount(), 2);
   host->AppendOutput("Access denied.\r\n");
-  EXPECT_EQ(Log(), "Output....\r\nCould not end process: Access denied.\r\n");
+  EXPECT_EQ(Log(), support::kLogStart + "Could not end process: Access denied.\r\n");
   EXPECT_EQ(LineCount(), 3);
   EXPECT_EQ(Line(1), "Could not end process: Access denied.");
 }
@@ -94,7 +95,7 @@ TEST_F(OutputLogWindowTest, AfterAnAppendTheLastLineIsInViewEvenWhenTheUserScrol
 }
 
 TEST_F(OutputLogWindowTest, ALogOfTenThousandLinesKeepsEveryLine) {
-  std::string expected = "Output....\r\n";
+  std::string expected = support::kLogStart;
   std::string bulk;
   for (int i = 1; i < 10000; ++i) {
     bulk += "Process " + std::to_string(i) + " has ended.\r\n";

@@ -19,7 +19,10 @@ void KeepApartFromLastClick(POINT at) {
   if (std::abs(at.x - g_lastClick.x) > slackX || std::abs(at.y - g_lastClick.y) > slackY) return;
   const ULONGLONG apart = GetDoubleClickTime() + 50;
   const ULONGLONG since = GetTickCount64() - g_lastClickTime;
-  if (since < apart) Sleep(static_cast<DWORD>(apart - since));
+  if (since < apart) {
+    WaitFor([&] { return GetTickCount64() - g_lastClickTime >= apart; },
+            static_cast<unsigned>(apart), 10);
+  }
 }
 
 INPUT MouseInput(DWORD flags, POINT at) {

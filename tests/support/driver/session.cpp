@@ -151,7 +151,7 @@ std::string VellornSession::Title() const {
 }
 
 std::string VellornSession::Log() const {
-  const HWND output = Control(kOutputLog);
+  const HWND output = Control(IDC_OUTPUT);
   DWORD_PTR length = 0;
   if (!output ||
       !SendMessageTimeoutA(output, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
@@ -166,19 +166,6 @@ std::string VellornSession::Log() const {
 
 bool VellornSession::WaitForLog(const std::string& expected, unsigned timeoutMs) const {
   return WaitFor([&] { return Log() == expected; }, timeoutMs);
-}
-
-std::string VellornSession::WaitForLogChange(const std::string& before, unsigned timeoutMs) const {
-  std::string now;
-  WaitFor([&] { return (now = Log()) != before; }, timeoutMs);
-  // Some actions append twice; let the second append land.
-  std::string settled = now;
-  do {
-    now = settled;
-    Pause(100);
-    settled = Log();
-  } while (settled != now);
-  return settled;
 }
 
 bool VellornSession::SelectRow(int row) const {
@@ -202,6 +189,28 @@ POINT VellornSession::ClickRow(int row) const {
 
 void VellornSession::Command(WORD id) const {
   PostMessageA(m_window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+namespace {
+
+bool SendAndWait(HWND window, UINT message, WPARAM wParam) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(window, message, wParam, 0, SMTO_ABORTIFHUNG, kDefaultTimeoutMs,
+                             &result) != 0;
+}
+
+}  // namespace
+
+bool VellornSession::Run(WORD id) const {
+  return SendAndWait(m_window, WM_COMMAND, MAKEWPARAM(id, 0));
+}
+
+bool VellornSession::PressButton(int id) const {
+  return SendAndWait(Control(id), BM_CLICK, 0);
+}
+
+bool VellornSession::Idle() const {
+  return SendAndWait(m_window, WM_NULL, 0);
 }
 
 void VellornSession::SysCommand(WPARAM id) const {

@@ -5,13 +5,14 @@
 //   e2e::VellornSession vellorn;            // starts in FreshFolderForCurrentTest()
 //   ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
 //   vellorn.SelectRow(vellorn.List().FindByData(someId));
-//   vellorn.Command(32776);                 // Process > Create Mini-dump
+//   vellorn.Command(ID_PROCESS_DUMP);       // Process > Create Mini-dump
 //   EXPECT_TRUE(vellorn.WaitForLog("...")); // exact log text
 //   vellorn.Close();                        // WM_CLOSE
 //   EXPECT_TRUE(vellorn.WaitForExit());
 //   EXPECT_EQ(vellorn.ExitCode(), 0u);
 #pragma once
 
+#include "resources/resource.h"
 #include "tests/support/driver/boxes.h"
 #include "tests/support/driver/input.h"
 #include "tests/support/driver/process.h"
@@ -23,11 +24,6 @@
 #include <string>
 
 namespace e2e {
-
-// The program's control ids, as the user meets them.
-constexpr int kRefreshButton = 1003;
-constexpr int kProcessList = 1006;
-constexpr int kOutputLog = 1009;
 
 class VellornSession {
  public:
@@ -62,7 +58,7 @@ class VellornSession {
   // The main window: top-level "#32770" titled "Vellorn" of the process.
   HWND Window() const { return m_window; }
   HWND Control(int id) const { return GetDlgItem(m_window, id); }
-  RemoteList List() const { return RemoteList(Control(kProcessList)); }
+  RemoteList List() const { return RemoteList(Control(IDC_PROCESS_LIST)); }
 
   // --- what the user sees --------------------------------------------------
   std::string Title() const;
@@ -72,9 +68,6 @@ class VellornSession {
   std::string Log() const;
   // Waits until the log reads exactly `expected`.
   bool WaitForLog(const std::string& expected, unsigned timeoutMs = kDefaultTimeoutMs) const;
-  // Waits until the log differs from `before` and has stopped changing.
-  std::string WaitForLogChange(const std::string& before,
-                               unsigned timeoutMs = kDefaultTimeoutMs) const;
 
   // --- selection --------------------------------------------------------------
   // Selects the row without input; true if the program then reports it selected.
@@ -90,10 +83,19 @@ class VellornSession {
   // --- commands and input --------------------------------------------------
   // Posts WM_COMMAND id to the main window, as choosing the menu bar item does.
   void Command(WORD id) const;
+  // Sends WM_COMMAND id and returns once the program has handled it, so what
+  // the command shows is there: only for a command that opens no box.
+  bool Run(WORD id) const;
   // Posts WM_SYSCOMMAND id, as choosing a system-menu item does (16: About).
   void SysCommand(WPARAM id) const;
-  // Posts BM_CLICK to a button of the main window (1003: Refresh).
+  // Posts BM_CLICK to a button of the main window (IDC_REFRESH: Refresh).
   void ClickButton(int id) const;
+  // Sends BM_CLICK and returns once the program has handled the click.
+  bool PressButton(int id) const;
+  // Returns once the window's thread is back in its message loop (a sent
+  // message is handled there): a command whose box has closed is then done.
+  // No barrier for posted messages or input still queued.
+  bool Idle() const;
   // Real key press in the main window (foreground first): VK_ESCAPE, VK_RETURN...
   bool PressKey(WORD virtualKey) const;
   // Gives the keyboard focus to a control of the main window (as Tab would).
