@@ -140,6 +140,10 @@ setup() {
     start_xvfb
   fi
   use_display
+  # A server that listing the cases started knows no display: windows could
+  # not be made through it.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
   ensure_prefix "$@"
   # Also starts Wine's own services here, with their output in the log: a
   # service that a test started would hold ctest's pipe open after the test.
