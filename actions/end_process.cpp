@@ -3,6 +3,7 @@
 
 #include "actions/process_identity.h"
 #include "platform/handles.h"
+#include "platform/string.h"
 
 namespace {
 

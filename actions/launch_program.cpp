@@ -2,7 +2,9 @@
 #include "actions/launch_program.h"
 
 #include "app/main_dialog.h"
+#include "platform/file_dialog.h"
 #include "platform/handles.h"
+#include "platform/string.h"
 
 #include <cstring>
 

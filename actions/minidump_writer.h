@@ -2,7 +2,7 @@
 // of a process name into the prefix of its dump file's name.
 #pragma once
 
-#include "platform/window.h"
+#include "platform/string.h"
 
 #include <dbghelp.h>
 

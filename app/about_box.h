@@ -1,7 +1,8 @@
 // The About box: the program's name, version and where it comes from.
 #pragma once
 
-#include "platform/window.h"
+#include "platform/command_table.h"
+#include "platform/dialog.h"
 
 class CAboutBox : public CDialog {
  public:

@@ -1,7 +1,7 @@
 // The application object: starts the framework and runs the main window.
 #pragma once
 
-#include "platform/window.h"
+#include "platform/app.h"
 
 class CMainApp : public CWinApp {
  public:

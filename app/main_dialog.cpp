@@ -1,6 +1,9 @@
 // The main window's life: construction, initialisation, painting, teardown.
 #include "app/main_dialog.h"
 
+#include "platform/app.h"
+#include "platform/menu.h"
+#include "platform/paint_dc.h"
 #include "resources/resource.h"
 
 BEGIN_MESSAGE_MAP(CMainDialog, CDialog)

@@ -1,6 +1,12 @@
 // The main window: the process list, the log panel and every command.
 #pragma once
 
+#include "platform/command_table.h"
+#include "platform/dialog.h"
+#include "platform/list_ctrl.h"
+#include "platform/rich_edit_ctrl.h"
+#include "platform/string.h"
+#include "platform/tooltip_ctrl.h"
 #include "platform/window.h"
 
 class CMainDialog : public CDialog {

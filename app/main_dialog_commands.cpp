@@ -2,6 +2,8 @@
 #include "app/about_box.h"
 #include "app/main_dialog.h"
 
+#include "platform/menu.h"
+#include "platform/window.h"
 #include "resources/resource.h"
 
 int CMainDialog::SelectedRow() const {

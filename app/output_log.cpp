@@ -2,6 +2,7 @@
 #include "app/main_dialog.h"
 
 #include "platform/handles.h"
+#include "platform/string.h"
 
 void CMainDialog::AppendOutput(const CString& text) {
   CString log;

@@ -23,6 +23,8 @@
 #include "actions/minidump_writer.h"
 #include "app/main_dialog.h"
 #include "bench/bench_report.h"
+#include "platform/app.h"
+#include "platform/string.h"
 
 #include <windows.h>
 

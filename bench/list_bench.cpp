@@ -33,9 +33,14 @@
 // filled list, and on bare list views made here for comparison.
 #include "app/main_dialog.h"
 #include "bench/bench_report.h"
+#include "platform/app.h"
+#include "platform/list_ctrl.h"
+#include "platform/string.h"
+#include "platform/window.h"
 #include "process/process_list.h"
 #include "resources/resource.h"
 #include "tests/support/fake_system.h"
+#include "tests/support/modal_answers.h"
 
 #include <windows.h>
 
@@ -506,7 +511,7 @@ int main(int argc, char** argv) {
   dialog.ShowWindow(SW_HIDE);
   ui::PumpMessages();
   g_list = dialog.ProcessList().m_hWnd;
-  ui::Modal().messageBox = &AnswerBox;
+  modal::Answer().messageBox = &AnswerBox;
   std::printf("list_bench: the main window's list view, hosted and hidden\n");
 
   bool measured = true;

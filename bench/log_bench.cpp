@@ -18,7 +18,11 @@
 // Every append adds one line, so round k works on lines + k lines.
 #include "app/main_dialog.h"
 #include "bench/bench_report.h"
+#include "platform/app.h"
+#include "platform/string.h"
+#include "platform/window.h"
 #include "resources/resource.h"
+#include "tests/support/modal_answers.h"
 
 #include <windows.h>
 
@@ -93,7 +97,7 @@ int main(int argc, char** argv) {
   static CWinApp application;
   AfxInitCommonControls();
   AfxInitRichEdit();
-  ui::Modal().messageBox = &AnswerBox;
+  modal::Answer().messageBox = &AnswerBox;
   CMainDialog dialog(nullptr);
   if (!dialog.Create(nullptr)) {
     std::printf("cannot create the main window\n");

@@ -16,6 +16,9 @@
 // One untimed round of each comes first.
 #include "app/main_dialog.h"
 #include "bench/bench_report.h"
+#include "tests/support/modal_answers.h"
+#include "platform/app.h"
+#include "platform/window.h"
 
 #include <windows.h>
 
@@ -93,7 +96,7 @@ int main(int argc, char** argv) {
   static CWinApp application;
   AfxInitCommonControls();
   AfxInitRichEdit();
-  ui::Modal().messageBox = &AnswerBox;
+  modal::Answer().messageBox = &AnswerBox;
   CMainDialog dialog(nullptr);
   if (!dialog.Create(nullptr)) {
     std::printf("cannot create the main window\n");

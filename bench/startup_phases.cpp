@@ -11,6 +11,8 @@
 // columns, the fill, the debug privilege), showing and painting it; and for
 // comparison an empty dialog made from a template in memory, shown and painted.
 #include "app/main_dialog.h"
+#include "platform/app.h"
+#include "platform/window.h"
 
 #include <windows.h>
 

@@ -1,5 +1,7 @@
 // The application object and the framework's global helpers.
-#include "platform/window.h"
+#include "platform/app.h"
+
+#include <commctrl.h>
 
 namespace {
 CWinApp* g_application = nullptr;
@@ -54,47 +56,3 @@ BOOL AfxInitRichEdit() {
 
 // Vellorn hosts no controls that need a container.
 void AfxEnableControlContainer() {}
-
-namespace ui {
-
-ModalSeam& Modal() {
-  static ModalSeam seam;
-  return seam;
-}
-
-int SystemMetric(int index) {
-  return ::GetSystemMetrics(index);
-}
-
-POINT CursorPos() {
-  POINT point{};
-  if (Modal().getCursorPos) {
-    Modal().getCursorPos(&point);
-  } else {
-    ::GetCursorPos(&point);
-  }
-  return point;
-}
-
-void PumpMessages() {
-  MSG message;
-  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
-  }
-}
-
-CString ProgramName() {
-  char path[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  const char* name = path;
-  for (const char* c = path; *c; ++c) {
-    if (*c == '\\' || *c == '/') name = c + 1;
-  }
-  CString result(name);
-  const std::string& text = result.str();
-  const size_t dot = text.rfind('.');
-  return dot == std::string::npos ? result : CString(text.substr(0, dot));
-}
-
-}  // namespace ui

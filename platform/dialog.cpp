@@ -1,113 +1,15 @@
-// Command tables, windows and dialogs: how a message reaches its handler.
-#include "platform/window.h"
+// CDialog: modal dialogs, their messages' way to the handlers, and control binding.
+#include "platform/dialog.h"
+
+#include "platform/app.h"
+#include "platform/command_table.h"
 
 #include <utility>
-
-// ---------------------------------------------------------------------------
-// Command tables
-
-const MessageMap* CCmdTarget::GetThisMessageMap() {
-  static const MessageMapEntry entries[] = {{0, 0, 0, nullptr}};
-  static const MessageMap map = {nullptr, entries};
-  return &map;
-}
-
-const MessageMap* CCmdTarget::GetMessageMap() const {
-  return GetThisMessageMap();
-}
-
-const MessageMapEntry* CCmdTarget::FindEntry(UINT message, UINT code, UINT id) const {
-  for (const MessageMap* map = GetMessageMap(); map != nullptr;
-       map = map->base ? map->base() : nullptr) {
-    for (const MessageMapEntry* entry = map->entries; entry->message != 0; ++entry) {
-      if (entry->message == message && entry->code == code && entry->id == id) return entry;
-    }
-  }
-  return nullptr;
-}
-
-// ---------------------------------------------------------------------------
-// Windows
-
-HWND CWnd::GetDlgItem(int id) const {
-  return ::GetDlgItem(m_hWnd, id);
-}
-
-LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
-  return ::SendMessageA(m_hWnd, message, wParam, lParam);
-}
-
-BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
-  return ::PostMessageA(m_hWnd, message, wParam, lParam);
-}
-
-void CWnd::GetWindowText(CString& text) const {
-  const int length = ::GetWindowTextLengthA(m_hWnd);
-  std::string buffer(static_cast<size_t>(length) + 1, '\0');
-  const int copied = ::GetWindowTextA(m_hWnd, &buffer[0], length + 1);
-  buffer.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-  text = CString(buffer);
-}
-
-void CWnd::SetWindowText(const char* text) {
-  ::SetWindowTextA(m_hWnd, text);
-}
-
-int CWnd::MessageBox(const char* text, const char* caption, UINT type) const {
-  const CString shownCaption = caption ? CString(caption) : ui::ProgramName();
-  if (ui::Modal().messageBox) return ui::Modal().messageBox(m_hWnd, text, shownCaption, type);
-  return ::MessageBoxA(m_hWnd, text, shownCaption, type);
-}
-
-BOOL CWnd::EnableToolTips(BOOL enable) {
-  const BOOL previous = m_toolTipsEnabled;
-  m_toolTipsEnabled = enable != FALSE;
-  return previous;
-}
-
-HMENU CWnd::GetSystemMenu(BOOL revert) const {
-  return ::GetSystemMenu(m_hWnd, revert);
-}
-
-HICON CWnd::SetIcon(HICON icon, BOOL big) {
-  return reinterpret_cast<HICON>(
-      SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
-}
-
-BOOL CWnd::IsIconic() const {
-  return ::IsIconic(m_hWnd);
-}
-
-void CWnd::GetClientRect(RECT* rect) const {
-  ::GetClientRect(m_hWnd, rect);
-}
-
-BOOL CWnd::DestroyWindow() {
-  if (m_hWnd == nullptr) return FALSE;
-  const BOOL destroyed = ::DestroyWindow(m_hWnd);
-  if (destroyed) m_hWnd = nullptr;
-  return destroyed;
-}
-
-BOOL CWnd::ShowWindow(int command) {
-  return ::ShowWindow(m_hWnd, command);
-}
-
-void CWnd::SetRedraw(BOOL redraw) {
-  SendMessage(WM_SETREDRAW, static_cast<WPARAM>(redraw));
-}
-
-void CWnd::Invalidate(BOOL erase) {
-  ::InvalidateRect(m_hWnd, nullptr, erase);
-}
 
 void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
   // Bound once; later exchanges find the control already bound.
   if (control.m_hWnd == nullptr) control.Attach(exchange->m_pDlgWnd->GetDlgItem(id));
 }
-
-// ---------------------------------------------------------------------------
-// Dialogs
 
 HWND ModalOwner(const CWnd* parent, const CWnd* self) {
   if (parent != nullptr) return parent->m_hWnd;

@@ -1,37 +1,15 @@
 // CFileDialog: the common file-open dialog.
-#include "platform/window.h"
+#include "platform/file_dialog.h"
+
+#include "platform/app.h"
+#include "platform/dialog.h"
+#include "platform/system.h"
 
 #include <cstring>
 
-namespace {
-
-using FileDialogFunction = BOOL(WINAPI*)(OPENFILENAMEA* request);
-
-// The common dialogs are loaded on first use: linked, they would cost every
-// start-up their load (about 6 ms under Wine) for a dialog few runs open.
-FileDialogFunction CommonDialog(const char* name) {
-  struct Library {
-    HMODULE module = ::LoadLibraryA("COMDLG32.DLL");
-    Library() = default;
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-    ~Library() {
-      if (module != nullptr) ::FreeLibrary(module);
-    }
-  };
-  static const Library library;
-  if (library.module == nullptr) return nullptr;
-  return reinterpret_cast<FileDialogFunction>(
-      reinterpret_cast<void*>(::GetProcAddress(library.module, name)));
-}
-
-}  // namespace
-
-CFileDialog::CFileDialog(BOOL open, const char* defaultExtension, const char* fileName, DWORD flags,
+CFileDialog::CFileDialog(BOOL, const char* defaultExtension, const char* fileName, DWORD flags,
                          const char* filter, CWnd* parent)
-    : m_filter(filter ? filter : ""),
-      m_defaultExtension(defaultExtension ? defaultExtension : ""),
-      m_open(open) {
+    : m_filter(filter ? filter : ""), m_defaultExtension(defaultExtension ? defaultExtension : "") {
   // The dialog wants its filter parts separated by zero bytes.
   for (char& c : m_filter) {
     if (c == '|') c = '\0';
@@ -53,14 +31,7 @@ CFileDialog::CFileDialog(BOOL open, const char* defaultExtension, const char* fi
 }
 
 INT_PTR CFileDialog::DoModal() {
-  BOOL chosen = FALSE;
-  if (ui::Modal().getOpenFileName) {
-    chosen = ui::Modal().getOpenFileName(&m_request);
-  } else {
-    const FileDialogFunction show = CommonDialog(m_open ? "GetOpenFileNameA" : "GetSaveFileNameA");
-    chosen = show != nullptr && show(&m_request);
-  }
-  return chosen ? IDOK : IDCANCEL;
+  return sys::GetOpenFileNameA(&m_request) ? IDOK : IDCANCEL;
 }
 
 CString CFileDialog::GetPathName() const {

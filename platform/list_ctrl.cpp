@@ -1,5 +1,5 @@
 // CListCtrl: the list view's messages.
-#include "platform/window.h"
+#include "platform/list_ctrl.h"
 
 #include <vector>
 

@@ -1,5 +1,6 @@
 // CString: formatting, resource strings and the case-insensitive comparison.
-#include "platform/window.h"
+#include "platform/string.h"
+#include "platform/app.h"
 
 #include <cstdarg>
 #include <cstdio>

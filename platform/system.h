@@ -1,15 +1,19 @@
 // The system services Vellorn's logic uses: kernel32, advapi32, psapi (by
-// name at run time), dbghelp and shell32.
+// name at run time), dbghelp and shell32; and the modal calls that wait for a
+// person (message box, popup menu, file dialog) with the pointer's position.
 //
 // Every call of the program's logic goes through these plain functions. The
-// program links the real forwarders (system_win32.cpp); the tests link a spy
-// that records each call and can make any call fail with a chosen result and
-// last-error value (tests/support/fake_system.cpp). Same signatures as the
-// Win32 functions they stand for.
+// program links the real forwarders (system_win32.cpp, modal_win32.cpp); the
+// unit tests link a spy that records each service call and can make any call
+// fail with a chosen result and last-error value (tests/support/fake_system.cpp);
+// the tests that host windows link modal calls a test can answer
+// (tests/support/modal_answers.cpp). Same signatures as the Win32 functions
+// they stand for.
 #pragma once
 
 #include <windows.h>
 
+#include <commdlg.h>
 #include <dbghelp.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
@@ -66,5 +70,12 @@ BOOL MiniDumpWriteDump(HANDLE process, DWORD processId, HANDLE file, MINIDUMP_TY
 
 // The shell's program launcher
 BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info);
+
+// What a person answers, and where the pointer is
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
+                    const RECT* rect);
+BOOL GetOpenFileNameA(LPOPENFILENAMEA request);
+BOOL GetCursorPos(LPPOINT point);
 
 }  // namespace sys

@@ -1,5 +1,5 @@
 // The program's entry point: the application object's start-up is the program.
-#include "platform/window.h"
+#include "platform/app.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   CWinApp* app = AfxGetApp();

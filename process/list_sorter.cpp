@@ -2,6 +2,7 @@
 #include "process/list_sorter.h"
 
 #include "app/main_dialog.h"
+#include "platform/window.h"
 
 #include <cstdlib>
 #include <new>

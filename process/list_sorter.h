@@ -6,7 +6,8 @@
 // the sort every row gets its data back and the keys are freed.
 #pragma once
 
-#include "platform/window.h"
+#include "platform/list_ctrl.h"
+#include "platform/string.h"
 
 // The number read from a row's text in a numeric column.
 struct SortNumberKey {

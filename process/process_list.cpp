@@ -3,8 +3,10 @@
 
 #include "actions/process_identity.h"
 #include "platform/handles.h"
+#include "platform/string.h"
 #include "process/process_list.h"
 #include "process/process_status_api.h"
+#include "platform/window.h"
 
 #include <cstring>
 

@@ -27,9 +27,4 @@
 #define ID_HELP_ABOUT 32783
 #define ID_PROCESS_REFRESH 32784
 
-#ifndef ID_APP_EXIT
 #define ID_APP_EXIT 57602
-#endif
-#ifndef ID_HELP
-#define ID_HELP 0xE146
-#endif

@@ -2,7 +2,7 @@
 //
 // HostedDialog creates CMainDialog from its template (the initialisation and
 // the first fill run inside the constructor), pumps its messages, answers its
-// message boxes and popup menus through ui::Modal() instead of a person, and
+// message boxes and popup menus through modal::Answer() instead of a person, and
 // destroys it again. What the window asked is kept in Answered(): each box
 // with its text, caption and type, each popup menu with its flags, position
 // and owner, and the number of cursor reads.
@@ -16,7 +16,11 @@
 #pragma once
 
 #include "app/main_dialog.h"
+#include "platform/app.h"
+#include "platform/list_ctrl.h"
+#include "platform/window.h"
 #include "process/process_list.h"
+#include "tests/support/modal_answers.h"
 
 #include <map>
 #include <ostream>
@@ -93,9 +97,9 @@ class HostedDialog {
   HostedDialog() {
     Application();
     Answered() = Answers();
-    ui::Modal().messageBox = &AnswerBox;
-    ui::Modal().trackPopupMenu = &AnswerPopup;
-    ui::Modal().getCursorPos = &AnswerCursor;
+    modal::Answer().messageBox = &AnswerBox;
+    modal::Answer().trackPopupMenu = &AnswerPopup;
+    modal::Answer().getCursorPos = &AnswerCursor;
     // A new window stands for a new program, whose first fill starts at row 0.
     g_nextRow = 0;
     m_dialog = std::make_unique<CMainDialog>(nullptr);
@@ -104,7 +108,7 @@ class HostedDialog {
   }
   ~HostedDialog() {
     Destroy();
-    ui::Modal() = ui::ModalSeam();
+    modal::Answer() = modal::Answers();
   }
   HostedDialog(const HostedDialog&) = delete;
   HostedDialog& operator=(const HostedDialog&) = delete;

@@ -3,9 +3,12 @@
 #include "actions/debug_privilege.h"
 
 #include "app/main_dialog.h"
+#include "platform/app.h"
+#include "platform/string.h"
 #include "process/process_list.h"
 #include "tests/support/fake_system.h"
 #include "tests/support/log_text.h"
+#include "tests/support/modal_answers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -224,7 +227,7 @@ class DebugPrivilegeStepsTest : public ::testing::Test {
   void SetUp() override {
     AfxInitCommonControls();
     Boxes().clear();
-    ui::Modal().messageBox = [](HWND, const char* text, const char* caption, UINT type) {
+    modal::Answer().messageBox = [](HWND, const char* text, const char* caption, UINT type) {
       Boxes().push_back({text, caption, type, fake::OpenHandles().size()});
       return IDOK;
     };
@@ -236,7 +239,7 @@ class DebugPrivilegeStepsTest : public ::testing::Test {
   void TearDown() override {
     fake::Reset();
     m_dialog.reset();
-    ui::Modal() = ui::ModalSeam{};
+    modal::Answer() = modal::Answers{};
   }
 
   // Creates the window, then forgets what its initialisation called.

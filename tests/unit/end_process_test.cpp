@@ -1,10 +1,12 @@
 // End Process through the seam: the question, the selection, the open, the
 // termination, the log and the list as the user sees them.
+#include "platform/list_ctrl.h"
+#include "platform/window.h"
 #include "process/process_list.h"
 #include "tests/support/fake_system.h"
 #include "tests/support/hosted_dialog.h"
-#include "tests/support/system_text.h"
 #include "tests/support/log_text.h"
+#include "tests/support/system_text.h"
 
 #include <gtest/gtest.h>
 

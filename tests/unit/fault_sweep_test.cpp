@@ -8,10 +8,13 @@
 // tells the user is held by the handlers' own tests.
 #include "actions/minidump_writer.h"
 #include "app/main_dialog.h"
+#include "platform/list_ctrl.h"
+#include "platform/window.h"
 #include "process/process_list.h"
 #include "tests/support/fake_system.h"
 #include "tests/support/files.h"
 #include "tests/support/hosted_dialog.h"
+#include "tests/support/modal_answers.h"
 
 #include <gtest/gtest.h>
 
@@ -482,7 +485,7 @@ struct OpenDialogAnswer {
 
 Outcome NewProcess(const Arm& arm, const std::string& folder) {
   auto host = OpenWindow(SnapshotTable());
-  ui::Modal().getOpenFileName = &OpenDialogAnswer::Choose;
+  modal::Answer().getOpenFileName = &OpenDialogAnswer::Choose;
   Arm armed = arm;
   armed.world = [] {
     // The shell "starts" the program and hands back a real process handle.
@@ -495,7 +498,7 @@ Outcome NewProcess(const Arm& arm, const std::string& folder) {
   (*host)->OnNewProcess();
   ui::PumpMessages();
   Outcome seen = Observe(host.get(), folder);
-  ui::Modal().getOpenFileName = nullptr;
+  modal::Answer().getOpenFileName = nullptr;
   return seen;
 }
 
@@ -633,7 +636,7 @@ class FaultSweep : public ::testing::TestWithParam<Scenario> {
     ::CreateDirectoryA(m_base.c_str(), nullptr);
   }
   void TearDown() override {
-    ui::Modal() = ui::ModalSeam{};
+    modal::Answer() = modal::Answers{};
     fake::Reset();
     RemoveTree(m_base);
   }

@@ -6,6 +6,7 @@
 #include "resources/resource.h"
 #include "tests/support/hosted_dialog.h"
 #include "tests/support/log_text.h"
+#include "tests/support/modal_answers.h"
 
 #include <gtest/gtest.h>
 
@@ -146,10 +147,10 @@ class NewProcess : public ::testing::Test {
     ASSERT_TRUE(m_host->Created());
     fake::Reset();
     Dialog() = OpenDialog{};
-    ui::Modal().getOpenFileName = &AnswerOpenDialog;
+    modal::Answer().getOpenFileName = &AnswerOpenDialog;
   }
   void TearDown() override {
-    ui::Modal().getOpenFileName = nullptr;
+    modal::Answer().getOpenFileName = nullptr;
     m_host.reset();
     fake::Reset();
   }

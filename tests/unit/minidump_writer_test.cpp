@@ -3,12 +3,15 @@
 #include "actions/minidump_writer.h"
 
 #include "app/main_dialog.h"
+#include "platform/app.h"
+#include "platform/string.h"
 #include "process/process_list.h"
 #include "tests/support/fake_system.h"
 #include "tests/support/files.h"
 #include "tests/support/hosted_dialog.h"
-#include "tests/support/system_text.h"
 #include "tests/support/log_text.h"
+#include "tests/support/modal_answers.h"
+#include "tests/support/system_text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -152,7 +155,7 @@ class MinidumpWriterTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    ui::Modal() = ui::ModalSeam{};
+    modal::Answer() = modal::Answers{};
     fake::Reset();
     m_dialog.DestroyWindow();
     ::SetCurrentDirectoryA(m_previous.c_str());
@@ -297,7 +300,7 @@ TEST_F(MinidumpWriterTest, NameLongerThanAnyPartBufferStillGivesADumpNamedByItsF
 
 TEST_F(MinidumpWriterTest, NoRowSelectedShowsTheMessageAndCreatesNoFolder) {
   hosted::Answered() = hosted::Answers();
-  ui::Modal().messageBox = &hosted::AnswerBox;
+  modal::Answer().messageBox = &hosted::AnswerBox;
   for (int row = 0; row < m_dialog.ProcessList().GetItemCount(); ++row) {
     m_dialog.ProcessList().SetItemState(row, 0, LVIS_SELECTED);
   }
@@ -378,7 +381,7 @@ TEST_F(MinidumpWriterTest, ProcessThatCannotBeIdentifiedLogsTheErrorWithoutTheSt
     UseProcessTable();
     fake::SetClock(kFilledAt);
     m_dialog.RefreshProcessList();
-    m_dialog.Output().SetWindowText(kStart);
+    m_dialog.Output().SetWindowText(kLogStart.c_str());
     if (c.error == ERROR_INVALID_PARAMETER) {
       fake::SetProcesses({{kNotepadId, "newer.exe", 2, true, true, true, kFilledAt + 1}});
     } else {
@@ -387,7 +390,7 @@ TEST_F(MinidumpWriterTest, ProcessThatCannotBeIdentifiedLogsTheErrorWithoutTheSt
 
     m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
 
-    EXPECT_EQ(Log(), kStart + SystemText(c.error));
+    EXPECT_EQ(Log(), kLogStart + SystemText(c.error));
     EXPECT_EQ(fake::CountCalls("GetTempFileNameA"), 0);
     EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
     EXPECT_TRUE(EverythingClosed());

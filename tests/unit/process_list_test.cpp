@@ -1,5 +1,6 @@
 // The process list: its columns, its rows and every way a fill can fail,
 // with the enumeration served by the spy and the real list view.
+#include "platform/list_ctrl.h"
 #include "process/process_list.h"
 #include "tests/support/fake_system.h"
 #include "tests/support/hosted_dialog.h"

@@ -1,6 +1,8 @@
 // The debug privilege of the program's own token, read back from the system
 // while the real window starts and is torn down.
 #include "app/main_dialog.h"
+#include "platform/app.h"
+#include "tests/support/modal_answers.h"
 
 #include <gtest/gtest.h>
 
@@ -57,14 +59,14 @@ class DebugPrivilegeWindowTest : public ::testing::Test {
   void SetUp() override {
     AfxInitCommonControls();
     g_boxes = 0;
-    ui::Modal().messageBox = [](HWND, const char*, const char*, UINT) {
+    modal::Answer().messageBox = [](HWND, const char*, const char*, UINT) {
       ++g_boxes;
       return IDOK;
     };
     ASSERT_GE(DebugPrivilegeAttributes(), 0) << "the token does not hold SeDebugPrivilege";
   }
   void TearDown() override {
-    ui::Modal() = ui::ModalSeam{};
+    modal::Answer() = modal::Answers{};
     SetDebugPrivilege(false);
   }
 };

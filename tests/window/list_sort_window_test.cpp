@@ -1,5 +1,7 @@
 // Clicking the process list's headers in the real window: the order of the
 // rows, the alternating direction, and every row keeping its own process ID.
+#include "platform/list_ctrl.h"
+#include "platform/string.h"
 #include "process/list_sorter.h"
 #include "process/process_list.h"
 #include "tests/support/hosted_dialog.h"

@@ -1,8 +1,12 @@
 // The real main window, hosted in this process: its layout, columns, icons,
 // system menu, tooltip and first log line, as the user sees them.
+#include "platform/list_ctrl.h"
 #include "resources/resource.h"
 #include "tests/support/hosted_dialog.h"
 #include "tests/support/log_text.h"
+#include "platform/command_table.h"
+#include "platform/dialog.h"
+#include "platform/window.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

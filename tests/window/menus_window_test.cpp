@@ -1,9 +1,13 @@
 // The menu bar, the list's context menu, the no-selection message, Exit and
 // the About box of the real window.
+#include "platform/app.h"
+#include "platform/command_table.h"
+#include "platform/list_ctrl.h"
+#include "platform/window.h"
 #include "resources/resource.h"
 #include "tests/support/hosted_dialog.h"
-#include "tests/support/system_text.h"
 #include "tests/support/log_text.h"
+#include "tests/support/system_text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

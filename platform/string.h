@@ -1,0 +1,55 @@
+// CString: the toolkit's 8-bit ANSI string.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class CString {
+ public:
+  CString() = default;
+  CString(const char* text) : m_text(text ? text : "") {}  // NOLINT: implicit by design
+  CString(const char* text, int length) : m_text(text, static_cast<size_t>(length)) {}
+  CString(const std::string& text) : m_text(text) {}  // NOLINT: implicit by design
+
+  bool IsEmpty() const { return m_text.empty(); }
+  operator const char*() const { return m_text.c_str(); }  // NOLINT: implicit by design
+  const std::string& str() const { return m_text; }
+
+  // printf-style formatting ("%d" and friends) replacing the whole text.
+  void Format(const char* format, ...);
+  // The string resource `id` of the program; false (and empty) when missing.
+  BOOL LoadString(UINT id);
+
+  CString& operator+=(const CString& other) {
+    m_text += other.m_text;
+    return *this;
+  }
+  CString& operator+=(const char* other) {
+    if (other) m_text += other;
+    return *this;
+  }
+  CString& operator+=(char other) {
+    m_text += other;
+    return *this;
+  }
+  friend CString operator+(const CString& a, const CString& b) {
+    return CString(a.m_text + b.m_text);
+  }
+  friend CString operator+(const CString& a, const char* b) {
+    return CString(a.m_text + (b ? b : ""));
+  }
+  friend CString operator+(const char* a, const CString& b) {
+    return CString((a ? a : "") + b.m_text);
+  }
+  friend bool operator==(const CString& a, const CString& b) { return a.m_text == b.m_text; }
+  friend bool operator==(const CString& a, const char* b) { return a.m_text == (b ? b : ""); }
+
+  // Case-insensitive comparison: A-Z fold to a-z, every other byte compares by
+  // its unsigned code; a text that begins the other sorts first. The sign of
+  // the result tells the order.
+  int CompareNoCase(const char* other) const;
+
+ private:
+  std::string m_text;
+};
