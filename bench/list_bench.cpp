@@ -41,6 +41,7 @@
 #include "resources/resource.h"
 #include "tests/support/fake_system.h"
 #include "tests/support/modal_answers.h"
+#include "tests/support/messages.h"
 
 #include <windows.h>
 
@@ -99,7 +100,7 @@ const std::vector<Row>* g_rows = nullptr;
 
 void DeleteAllRows() {
   SendMessageA(g_list, LVM_DELETEALLITEMS, 0, 0);
-  ui::PumpMessages();
+  support::PumpMessages();
 }
 
 // --- the raw fill --------------------------------------------------------------
@@ -344,7 +345,7 @@ void PrepareKeys() {
 
 void RestoreFillOrder() {
   Suspended([] { SendMessageA(g_list, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&FillOrder)); });
-  ui::PumpMessages();
+  support::PumpMessages();
 }
 
 std::vector<LPARAM> RowData() {
@@ -409,7 +410,7 @@ bool Measure(CMainDialog& dialog, int rounds, int rowCount, bool targets) {
         RawFillFourCalls();
       }
       const double seconds = bench::SecondsSince(start);
-      ui::PumpMessages();
+      support::PumpMessages();
       if (dialog.ProcessList().GetItemCount() != rowCount) {
         std::printf("%s gave %d rows\n", kFills[kind], dialog.ProcessList().GetItemCount());
         return false;
@@ -464,7 +465,7 @@ bool Measure(CMainDialog& dialog, int rounds, int rowCount, bool targets) {
           Suspended([column, ascending] { RawSortWithRowWrites(column, ascending); });
         }
         const double seconds = bench::SecondsSince(start);
-        ui::PumpMessages();
+        support::PumpMessages();
         if (round == 0) {
           orders[kind] = RowData();
           continue;
@@ -509,7 +510,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   dialog.ShowWindow(SW_HIDE);
-  ui::PumpMessages();
+  support::PumpMessages();
   g_list = dialog.ProcessList().m_hWnd;
   modal::Answer().messageBox = &AnswerBox;
   std::printf("list_bench: the main window's list view, hosted and hidden\n");
@@ -519,6 +520,6 @@ int main(int argc, char** argv) {
     measured = Measure(dialog, rounds, sizes[i], i == 0);
   }
   dialog.DestroyWindow();
-  ui::PumpMessages();
+  support::PumpMessages();
   return measured ? 0 : 1;
 }

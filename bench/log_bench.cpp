@@ -23,6 +23,7 @@
 #include "platform/window.h"
 #include "resources/resource.h"
 #include "tests/support/modal_answers.h"
+#include "tests/support/messages.h"
 
 #include <windows.h>
 
@@ -103,10 +104,10 @@ int main(int argc, char** argv) {
     std::printf("cannot create the main window\n");
     return 1;
   }
-  ui::PumpMessages();
+  support::PumpMessages();
   CWnd& log = dialog.Output();
   const HWND bare = BareEditLike(log.m_hWnd);
-  ui::PumpMessages();
+  support::PumpMessages();
   char className[32] = {};
   GetClassNameA(log.m_hWnd, className, sizeof className);
   std::printf("log_bench: %d rounds; the log panel is a \"%s\" control, styles 0x%08lx\n", rounds,
@@ -120,7 +121,7 @@ int main(int argc, char** argv) {
     log.SetWindowText(text.c_str());
     const double fillSeconds = bench::SecondsSince(filled);
     SetWindowTextA(bare, text.c_str());
-    ui::PumpMessages();
+    support::PumpMessages();
     std::printf("%d lines (%zu bytes); the untimed first SetWindowText took %s\n", lines,
                 text.size(), bench::Time(fillSeconds).c_str());
 
@@ -179,7 +180,7 @@ int main(int argc, char** argv) {
           bareSets.push_back(bench::SecondsSince(start));
           SendMessageA(bare, WM_VSCROLL, SB_BOTTOM, 0);
         }
-        ui::PumpMessages();
+        support::PumpMessages();
       }
     }
     if (TextOf(log.m_hWnd) != text) {
@@ -220,6 +221,6 @@ int main(int argc, char** argv) {
 
   DestroyWindow(GetParent(bare));
   dialog.DestroyWindow();
-  ui::PumpMessages();
+  support::PumpMessages();
   return 0;
 }

@@ -18,7 +18,7 @@
 #include "bench/bench_report.h"
 #include "tests/support/modal_answers.h"
 #include "platform/app.h"
-#include "platform/window.h"
+#include "tests/support/messages.h"
 
 #include <windows.h>
 
@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     std::printf("cannot create the main window\n");
     return 1;
   }
-  ui::PumpMessages();
+  support::PumpMessages();
   const HWND list = dialog.ProcessList().m_hWnd;
 
   std::vector<double> refreshes, walks, handlers, paints;
@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
         rows = BareWalk();
       }
       const double seconds = bench::SecondsSince(start);
-      ui::PumpMessages();
+      support::PumpMessages();
       if (round == 0) continue;
       (refresh ? refreshes : walks).push_back(seconds);
       std::printf("  %-34s round %2d  %s  (%d %s)\n", refresh ? "Refresh" : "bare toolhelp walk",
@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
   bench::Figure("  the list's repaint (UpdateWindow)", paints);
 
   dialog.DestroyWindow();
-  ui::PumpMessages();
+  support::PumpMessages();
   for (const PROCESS_INFORMATION& copy : copies) {
     TerminateProcess(copy.hProcess, 0);
     CloseHandle(copy.hThread);

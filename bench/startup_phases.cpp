@@ -13,6 +13,7 @@
 #include "app/main_dialog.h"
 #include "platform/app.h"
 #include "platform/window.h"
+#include "tests/support/messages.h"
 
 #include <windows.h>
 
@@ -144,7 +145,7 @@ int main(int argc, char** argv) {
   t = Now();
   dialog.ShowWindow(SW_SHOW);
   UpdateWindow(dialog.m_hWnd);
-  ui::PumpMessages();
+  support::PumpMessages();
   const double show = Now() - t;
 
   EmptyTemplate empty{};
@@ -156,7 +157,7 @@ int main(int argc, char** argv) {
       CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &empty.dialog, nullptr, EmptyProc, 0);
   ShowWindow(bare, SW_SHOW);
   UpdateWindow(bare);
-  ui::PumpMessages();
+  support::PumpMessages();
   const double emptyDialog = Now() - t;
   DestroyWindow(bare);
   dialog.DestroyWindow();

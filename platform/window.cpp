@@ -82,14 +82,6 @@ POINT CursorPos() {
   return point;
 }
 
-void PumpMessages() {
-  MSG message;
-  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
-  }
-}
-
 CString ProgramName() {
   char path[MAX_PATH] = {};
   ::GetModuleFileNameA(nullptr, path, MAX_PATH);

@@ -10,8 +10,6 @@ namespace ui {
 int SystemMetric(int index);
 // The cursor's position in screen coordinates.
 POINT CursorPos();
-// Runs every message waiting for this thread, then returns.
-void PumpMessages();
 // The program's file name without folder and extension: the caption of a
 // message box that gives none of its own.
 CString ProgramName();

@@ -21,6 +21,7 @@
 #include "platform/window.h"
 #include "process/process_list.h"
 #include "tests/support/modal_answers.h"
+#include "tests/support/messages.h"
 
 #include <map>
 #include <ostream>
@@ -104,7 +105,7 @@ class HostedDialog {
     g_nextRow = 0;
     m_dialog = std::make_unique<CMainDialog>(nullptr);
     m_created = m_dialog->Create(nullptr) != FALSE;
-    ui::PumpMessages();
+    support::PumpMessages();
   }
   ~HostedDialog() {
     Destroy();
@@ -122,7 +123,7 @@ class HostedDialog {
   // Sends a command as the menu bar does (notification code 0).
   void Command(UINT id) {
     ::SendMessageA(Window(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
-    ui::PumpMessages();
+    support::PumpMessages();
   }
 
   // Destroys the window and the object (the window's teardown runs).
@@ -130,7 +131,7 @@ class HostedDialog {
     if (!m_dialog) return;
     if (m_dialog->m_hWnd) m_dialog->DestroyWindow();
     m_dialog.reset();
-    ui::PumpMessages();
+    support::PumpMessages();
   }
 
  private:

@@ -7,6 +7,7 @@
 #include "tests/support/hosted_dialog.h"
 #include "tests/support/log_text.h"
 #include "tests/support/system_text.h"
+#include "tests/support/messages.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +56,7 @@ class EndProcess : public ::testing::Test {
   void Answer(int answer) { m_host->Answered().boxAnswer = answer; }
   void End() {
     (*m_host)->OnEndProcess();
-    ui::PumpMessages();
+    support::PumpMessages();
   }
 
   void ExpectQuestionFirst() {

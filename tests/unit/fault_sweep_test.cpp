@@ -15,6 +15,7 @@
 #include "tests/support/files.h"
 #include "tests/support/hosted_dialog.h"
 #include "tests/support/modal_answers.h"
+#include "tests/support/messages.h"
 
 #include <gtest/gtest.h>
 
@@ -453,7 +454,7 @@ Outcome Dump(const Arm& arm, const std::string& folder, DumpWorld world) {
   };
   armed();
   (*host)->OnCreateMiniDump();
-  ui::PumpMessages();
+  support::PumpMessages();
   return Observe(host.get(), folder);
 }
 
@@ -470,7 +471,7 @@ Outcome EndProcess(const Arm& arm, const std::string& folder, DWORD processId,
   };
   armed();
   (*host)->OnEndProcess();
-  ui::PumpMessages();
+  support::PumpMessages();
   return Observe(host.get(), folder);
 }
 
@@ -496,7 +497,7 @@ Outcome NewProcess(const Arm& arm, const std::string& folder) {
   };
   armed();
   (*host)->OnNewProcess();
-  ui::PumpMessages();
+  support::PumpMessages();
   Outcome seen = Observe(host.get(), folder);
   modal::Answer().getOpenFileName = nullptr;
   return seen;
@@ -511,7 +512,7 @@ Outcome Privilege(const Arm& arm, const std::string& folder, bool enable) {
   } else {
     (*host)->DisableDebugPrivilege();
   }
-  ui::PumpMessages();
+  support::PumpMessages();
   return Observe(host.get(), folder);
 }
 
@@ -519,7 +520,7 @@ Outcome Report(const Arm& arm, const std::string& folder) {
   auto host = OpenWindow(SnapshotTable());
   arm();
   (*host)->ReportSystemError(ERROR_ACCESS_DENIED);
-  ui::PumpMessages();
+  support::PumpMessages();
   return Observe(host.get(), folder);
 }
 
@@ -534,7 +535,7 @@ Outcome Refresh(const Arm& arm, const std::string& folder, bool firstEntryFails 
   host->Answered().boxes.clear();
   armed();
   (*host)->RefreshProcessList();
-  ui::PumpMessages();
+  support::PumpMessages();
   return Observe(host.get(), folder);
 }
 

@@ -7,6 +7,7 @@
 #include "platform/command_table.h"
 #include "platform/dialog.h"
 #include "platform/window.h"
+#include "tests/support/messages.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -399,7 +400,7 @@ class NestingDialog : public CDialog {
 
   void OnOuter(NMHDR*, LRESULT* result) {
     PostMessage(WM_NOTIFY, kControl, reinterpret_cast<LPARAM>(&m_inner));
-    ui::PumpMessages();
+    support::PumpMessages();
     *result = 42;
   }
   void OnInner(NMHDR*, LRESULT* result) {

@@ -8,6 +8,7 @@
 #include "tests/support/hosted_dialog.h"
 #include "tests/support/log_text.h"
 #include "tests/support/system_text.h"
+#include "tests/support/messages.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -46,13 +47,19 @@ std::string Describe(HMENU menu) {
   return text;
 }
 
-constexpr char kMainMenu[] =
-    "&File{E&xit=57602} "
-    "Process{New Process...=32778 - Create Mini-dump=32776 End Process=32779 - "
-    "&Refresh List=32784} "
-    "Help{&About=32783}";
+std::string Item(const char* label, int command) {
+  return std::string(label) + "=" + std::to_string(command);
+}
 
-constexpr char kContextPopup[] = "Create Mini-dump=32775 End Process=32781 - &Refresh List=32784";
+const std::string kMainMenu =
+    "&File{" + Item("E&xit", ID_APP_EXIT) + "} Process{" + Item("New Process...", ID_PROCESS_NEW) +
+    " - " + Item("Create Mini-dump", ID_PROCESS_DUMP) + " " + Item("End Process", ID_PROCESS_END) +
+    " - " + Item("&Refresh List", ID_PROCESS_REFRESH) + "} Help{" + Item("&About", ID_HELP_ABOUT) +
+    "}";
+
+const std::string kContextPopup = Item("Create Mini-dump", ID_CONTEXT_DUMP) + " " +
+                                  Item("End Process", ID_CONTEXT_END) + " - " +
+                                  Item("&Refresh List", ID_PROCESS_REFRESH);
 
 TEST(Menus, TheMenuBarHasFileProcessAndHelpWithTheirItemsAndCommands) {
   hosted::Application();
@@ -343,7 +350,7 @@ TEST_F(AboutBoxTest, AboutVellornOnTheSystemMenuOpensTheAboutBox) {
 TEST_F(AboutBoxTest, OtherSystemCommandsReachTheDefaultHandling) {
   // Minimizing through the system menu's command still works.
   ::SendMessageA(host.Window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-  ui::PumpMessages();
+  support::PumpMessages();
   EXPECT_TRUE(::IsIconic(host.Window()));
   EXPECT_EQ(g_seen.window, nullptr);
 }
