@@ -45,13 +45,11 @@ void CMainDialog::EnableDebugPrivilege() {
   DWORD error = ERROR_SUCCESS;
   {
     TokenHandle token;
-    if (!sys::OpenProcessToken(sys::GetCurrentProcess(), kTokenAccess, token.put())) {
-      error = sys::GetLastError();
-    } else {
-      if (AdjustPrivilege(token.get(), kDebugPrivilege, true)) return;
-      // What the adjustment said, before closing the token can change it.
-      error = sys::GetLastError();
-    }
+    const bool opened =
+        sys::OpenProcessToken(sys::GetCurrentProcess(), kTokenAccess, token.put()) != FALSE;
+    if (opened && AdjustPrivilege(token.get(), kDebugPrivilege, true)) return;
+    // What the open or the adjustment said, before closing the token can change it.
+    error = sys::GetLastError();
   }
   if (error == ERROR_ACCESS_DENIED) {
     MessageBox("Access Denied.",

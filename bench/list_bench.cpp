@@ -33,6 +33,7 @@
 // filled list, and on bare list views made here for comparison.
 #include "app/main_dialog.h"
 #include "bench/bench_report.h"
+#include "bench/hosted_window.h"
 #include "platform/app.h"
 #include "platform/list_ctrl.h"
 #include "platform/string.h"
@@ -88,11 +89,6 @@ std::vector<Row> SyntheticRows(int count) {
     rows.push_back({ids[static_cast<size_t>(i)], name, 1 + next() % 64});
   }
   return rows;
-}
-
-int AnswerBox(HWND, const char* text, const char* caption, UINT) {
-  std::printf("unexpected box: %s / %s\n", text, caption);
-  return IDOK;
 }
 
 HWND g_list = nullptr;
@@ -499,20 +495,13 @@ int main(int argc, char** argv) {
   for (int i = 2; i < argc; ++i) sizes.push_back(std::max(10, std::atoi(argv[i])));
   if (sizes.empty()) sizes = {10000, 2000, 300};
 
-  static CWinApp application;
-  AfxInitCommonControls();
-  AfxInitRichEdit();
   fake::Reset();
   fake::SetProcesses({{4, "first.exe", 1}});  // the window's own first fill
   CMainDialog dialog(nullptr);
-  if (!dialog.Create(nullptr)) {
-    std::printf("cannot create the main window\n");
-    return 1;
-  }
+  if (!bench::HostMainWindow(dialog)) return 1;
   dialog.ShowWindow(SW_HIDE);
   support::PumpMessages();
   g_list = dialog.ProcessList().m_hWnd;
-  modal::Answer().messageBox = &AnswerBox;
   std::printf("list_bench: the main window's list view, hosted and hidden\n");
 
   bool measured = true;

@@ -18,6 +18,7 @@
 // Every append adds one line, so round k works on lines + k lines.
 #include "app/main_dialog.h"
 #include "bench/bench_report.h"
+#include "bench/hosted_window.h"
 #include "platform/app.h"
 #include "platform/string.h"
 #include "platform/window.h"
@@ -44,11 +45,6 @@ std::string LogOf(int lines) {
   std::string text = "Output....\r\n";
   for (int i = 1; i < lines; ++i) text += kLines[i % 3];
   return text;
-}
-
-int AnswerBox(HWND, const char* text, const char* caption, UINT) {
-  std::printf("unexpected box: %s / %s\n", text, caption);
-  return IDOK;
 }
 
 // A bare EDIT control like the log panel, in a plain window of its own.
@@ -95,16 +91,8 @@ int main(int argc, char** argv) {
   for (int i = 2; i < argc; ++i) sizes.push_back(std::max(1, std::atoi(argv[i])));
   if (sizes.empty()) sizes = {1000, 10000, 100000};
 
-  static CWinApp application;
-  AfxInitCommonControls();
-  AfxInitRichEdit();
-  modal::Answer().messageBox = &AnswerBox;
   CMainDialog dialog(nullptr);
-  if (!dialog.Create(nullptr)) {
-    std::printf("cannot create the main window\n");
-    return 1;
-  }
-  support::PumpMessages();
+  if (!bench::HostMainWindow(dialog)) return 1;
   CWnd& log = dialog.Output();
   const HWND bare = BareEditLike(log.m_hWnd);
   support::PumpMessages();

@@ -16,6 +16,7 @@
 // One untimed round of each comes first.
 #include "app/main_dialog.h"
 #include "bench/bench_report.h"
+#include "bench/hosted_window.h"
 #include "tests/support/modal_answers.h"
 #include "platform/app.h"
 #include "tests/support/messages.h"
@@ -33,11 +34,6 @@
 namespace {
 
 using bench::Clock;
-
-int AnswerBox(HWND, const char* text, const char* caption, UINT) {
-  std::printf("unexpected box: %s / %s\n", text, caption);
-  return IDOK;
-}
 
 std::string BesideThisProgram(const char* name) {
   char path[MAX_PATH] = {};
@@ -93,16 +89,8 @@ int main(int argc, char** argv) {
               copies.size(), bench::Time(bench::SecondsSince(starting)).c_str(), BareWalk(),
               rounds);
 
-  static CWinApp application;
-  AfxInitCommonControls();
-  AfxInitRichEdit();
-  modal::Answer().messageBox = &AnswerBox;
   CMainDialog dialog(nullptr);
-  if (!dialog.Create(nullptr)) {
-    std::printf("cannot create the main window\n");
-    return 1;
-  }
-  support::PumpMessages();
+  if (!bench::HostMainWindow(dialog)) return 1;
   const HWND list = dialog.ProcessList().m_hWnd;
 
   std::vector<double> refreshes, walks, handlers, paints;

@@ -2,8 +2,6 @@
 // same name. Linked into vellorn.exe and the tests that run on the real system.
 #include "platform/system.h"
 
-#include "platform/handles.h"
-
 namespace sys {
 
 HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) {
@@ -104,13 +102,7 @@ BOOL MiniDumpWriteDump(HANDLE process, DWORD processId, HANDLE file, MINIDUMP_TY
 }
 
 BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info) {
-  // The shell is loaded on first use: linked, it would cost every start-up
-  // its load for a command few runs use.
-  using Function = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
-  static const LoadedLibrary shell(::LoadLibraryA("SHELL32.DLL"));
-  const auto launch = reinterpret_cast<Function>(
-      reinterpret_cast<void*>(::GetProcAddress(shell.get(), "ShellExecuteExA")));
-  return launch != nullptr && launch(info);
+  return ::ShellExecuteExA(info);
 }
 
 }  // namespace sys

@@ -135,6 +135,31 @@ e2e::Box EndThroughContextMenu(const e2e::VellornSession& vellorn, int row) {
   return vellorn.WaitForBox("End Process");
 }
 
+// Selects `row`, picks Process > End Process and answers the question Yes.
+void ConfirmEndFromMenuBar(const e2e::VellornSession& vellorn, int row) {
+  ASSERT_TRUE(vellorn.SelectRow(row));
+  vellorn.Command(ID_PROCESS_END);
+  const e2e::Box question = vellorn.WaitForBox("End Process");
+  ASSERT_TRUE(question) << "no confirmation";
+  ExpectConfirmation(question);
+  ASSERT_TRUE(e2e::AnswerBox(question, IDYES));
+}
+
+// Ends `process` through its row from the menu bar: it exits with code 0, the
+// log gains "Process <name> has ended." and exactly its row goes.
+void ExpectEndedFromMenuBar(const e2e::VellornSession& vellorn, const e2e::Process& process,
+                            const std::string& name) {
+  const std::vector<std::string> rows = Seen(vellorn.Rows());
+  const std::string log = vellorn.Log();
+  const int row = RowShowing(vellorn, process.Id());
+  ASSERT_GE(row, 0) << name << " is not listed";
+  ASSERT_NO_FATAL_FAILURE(ConfirmEndFromMenuBar(vellorn, row));
+  ASSERT_TRUE(process.WaitForExit());
+  EXPECT_EQ(process.ExitCode(), 0u);
+  EXPECT_TRUE(vellorn.WaitForLog(log + "Process " + name + " has ended.\r\n")) << vellorn.Log();
+  EXPECT_EQ(Seen(vellorn.Rows()), Without(rows, static_cast<size_t>(row)));
+}
+
 TEST(NewAndEndProcessFromOutside,
      APickedProgramStartsHiddenListsAfterRefreshAndEndsWithExactlyItsRow) {
   e2e::VellornSession vellorn;
@@ -317,11 +342,7 @@ TEST(EndProcessFromOutside, AProcessThatTookOverARowsIdIsNeitherEndedNorDumpedUn
   // End Process answered Yes on the stale row: refused as for an ended process.
   const std::vector<std::string> rows = Seen(vellorn.Rows());
   const std::string firstLog = vellorn.Log();
-  ASSERT_TRUE(vellorn.SelectRow(row));
-  vellorn.Command(ID_PROCESS_END);
-  const e2e::Box question = vellorn.WaitForBox("End Process");
-  ASSERT_TRUE(question);
-  ASSERT_TRUE(e2e::AnswerBox(question, IDYES));
+  ASSERT_NO_FATAL_FAILURE(ConfirmEndFromMenuBar(vellorn, row));
   const e2e::Box refused = vellorn.WaitForBox("vellorn");
   ASSERT_TRUE(refused) << "no box after the refused end";
   EXPECT_EQ(refused.text, kRefused);
@@ -342,16 +363,7 @@ TEST(EndProcessFromOutside, AProcessThatTookOverARowsIdIsNeitherEndedNorDumpedUn
   const int now = RowShowing(vellorn, id);
   ASSERT_GE(now, 0);
   ASSERT_EQ(vellorn.Rows()[static_cast<size_t>(now)].name, "newcomer.exe");
-  const std::string refreshedLog = vellorn.Log();
-  ASSERT_TRUE(vellorn.SelectRow(RowShowing(vellorn, id)));
-  vellorn.Command(ID_PROCESS_END);
-  const e2e::Box again = vellorn.WaitForBox("End Process");
-  ASSERT_TRUE(again);
-  ASSERT_TRUE(e2e::AnswerBox(again, IDYES));
-  ASSERT_TRUE(other.WaitForExit());
-  EXPECT_EQ(other.ExitCode(), 0u);
-  EXPECT_TRUE(vellorn.WaitForLog(refreshedLog + "Process newcomer.exe has ended.\r\n"))
-      << vellorn.Log();
+  ExpectEndedFromMenuBar(vellorn, other, "newcomer.exe");
 }
 
 TEST(EndProcessFromOutside, AProgramOfTheOtherBitnessIsListedWithItsNameAndThreadsAndEnds) {
@@ -370,20 +382,7 @@ TEST(EndProcessFromOutside, AProgramOfTheOtherBitnessIsListedWithItsNameAndThrea
   EXPECT_EQ(shown.threads, std::to_string(kWorkers + 1));
   EXPECT_EQ(shown.data, static_cast<LPARAM>(other.Id()));
 
-  const std::vector<std::string> rows = Seen(vellorn.Rows());
-  const std::string log = vellorn.Log();
-  ASSERT_TRUE(vellorn.SelectRow(row));
-  vellorn.Command(ID_PROCESS_END);
-  const e2e::Box question = vellorn.WaitForBox("End Process");
-  ASSERT_TRUE(question) << "no confirmation";
-  ExpectConfirmation(question);
-  ASSERT_TRUE(e2e::AnswerBox(question, IDYES));
-  ASSERT_TRUE(other.WaitForExit());
-  EXPECT_EQ(other.ExitCode(), 0u);
-  EXPECT_TRUE(
-      vellorn.WaitForLog(log + "Process " + e2e::OtherBitnessTargetName() + " has ended.\r\n"))
-      << vellorn.Log();
-  EXPECT_EQ(Seen(vellorn.Rows()), Without(rows, static_cast<size_t>(row)));
+  ExpectEndedFromMenuBar(vellorn, other, e2e::OtherBitnessTargetName());
 }
 
 // The order the user sees, with the list's own rules.
@@ -525,20 +524,7 @@ TEST(ColumnSortFromOutside,
   EXPECT_TRUE(toDump.Running());
 
   // End Process on a sorted row ends that row's own process.
-  const std::vector<std::string> beforeEnd = Seen(vellorn.Rows());
-  const std::string endLog = vellorn.Log();
-  const int endRow = RowShowing(vellorn, toEnd.Id());
-  ASSERT_GE(endRow, 0);
-  ASSERT_TRUE(vellorn.SelectRow(endRow));
-  vellorn.Command(ID_PROCESS_END);
-  const e2e::Box question = vellorn.WaitForBox("End Process");
-  ASSERT_TRUE(question);
-  ASSERT_TRUE(e2e::AnswerBox(question, IDYES));
-  ASSERT_TRUE(toEnd.WaitForExit());
-  EXPECT_EQ(toEnd.ExitCode(), 0u);
-  EXPECT_TRUE(vellorn.WaitForLog(endLog + "Process launch_target.exe has ended.\r\n"))
-      << vellorn.Log();
-  EXPECT_EQ(Seen(vellorn.Rows()), Without(beforeEnd, static_cast<size_t>(endRow)));
+  ExpectEndedFromMenuBar(vellorn, toEnd, "launch_target.exe");
   EXPECT_TRUE(toDump.Running());
 }
 
