@@ -286,20 +286,42 @@ TEST(EndProcessFromOutside,
   }
 }
 
+// True while a process or thread that is not ours holds `id`: Wine hands out
+// process and thread IDs from one pool, so a freed process ID may come back as
+// a thread's.
+bool IdIsTaken(DWORD id) {
+  if (HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id)) {
+    CloseHandle(process);
+    return true;
+  }
+  if (HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, id)) {
+    CloseHandle(thread);
+    return true;
+  }
+  return false;
+}
+
 // Starts copies of `program` suspended, ending each at once, until one gets
 // `wantedId` (the system hands out a freed ID again after a few hundred
-// starts); that one is resumed and returned. Invalid if none got it.
+// starts); that one is resumed and returned. Invalid if another process or
+// thread took the ID first, or none got it within the time.
 e2e::Process StartUntilIdIsReused(const std::string& program, DWORD wantedId) {
   e2e::Process reused;
-  for (int attempt = 0; attempt < 4000; ++attempt) {
+  // The ended process's object may outlive it for a moment.
+  if (!e2e::WaitFor([&] { return !IdIsTaken(wantedId); }, 2000)) return reused;
+  const ULONGLONG deadline = GetTickCount64() + 60000;
+  int starts = 0;
+  while (GetTickCount64() < deadline && !IdIsTaken(wantedId)) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     std::string commandLine = "\"" + program + "\"";
     if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
                         nullptr, nullptr, &startup, &started)) {
-      break;
+      Sleep(50);
+      continue;
     }
+    ++starts;
     const bool wanted = started.dwProcessId == wantedId;
     if (wanted) {
       ResumeThread(started.hThread);
@@ -314,28 +336,55 @@ e2e::Process StartUntilIdIsReused(const std::string& program, DWORD wantedId) {
       break;
     }
   }
+  std::printf("ID %lu %s after %d starts\n", static_cast<unsigned long>(wantedId),
+              reused.Valid() ? "came back" : "did not come back", starts);
   return reused;
+}
+
+// A row of `vellorn` whose process has ended and whose ID a running copy of
+// `newcomer` has taken since the list was filled. Each round lists a new
+// soak_child.exe, so an ID that something else took only costs a round.
+struct TakenOverRow {
+  int row = -1;
+  DWORD id = 0;
+  e2e::Process newcomer;
+};
+
+TakenOverRow ListARowAndLetANewcomerTakeItsId(const e2e::VellornSession& vellorn,
+                                              const std::string& folder,
+                                              const std::string& newcomer) {
+  TakenOverRow taken;
+  for (int round = 0; round < 5 && !taken.newcomer.Running(); ++round) {
+    e2e::Process listed;
+    if (!listed.Launch("\"" + e2e::ProgramPath("soak_child.exe") + "\"", folder, SW_HIDE) ||
+        !vellorn.PressButton(IDC_REFRESH)) {
+      continue;
+    }
+    taken.id = listed.Id();
+    taken.row = RowShowing(vellorn, taken.id);
+    if (taken.row < 0 || vellorn.Rows()[static_cast<size_t>(taken.row)].name != "soak_child.exe") {
+      continue;
+    }
+    listed.Terminate(1);
+    listed = e2e::Process();
+    taken.newcomer = StartUntilIdIsReused(newcomer, taken.id);
+  }
+  return taken;
 }
 
 TEST(EndProcessFromOutside, AProcessThatTookOverARowsIdIsNeitherEndedNorDumpedUntilARefresh) {
   const std::string folder = e2e::FreshFolderForCurrentTest();
   const std::string newcomer = folder + "\\newcomer.exe";
   ASSERT_TRUE(CopyFileA(e2e::ProgramPath("soak_child.exe").c_str(), newcomer.c_str(), FALSE));
-  e2e::Process listed;
-  ASSERT_TRUE(listed.Launch("\"" + e2e::ProgramPath("soak_child.exe") + "\"", folder, SW_HIDE));
-  const DWORD id = listed.Id();
-
   e2e::VellornSession vellorn(folder);
   ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
-  const int row = RowShowing(vellorn, id);
-  ASSERT_GE(row, 0) << "the running program is not listed";
-  ASSERT_EQ(vellorn.Rows()[static_cast<size_t>(row)].name, "soak_child.exe");
 
-  // The listed process ends and another program of ours gets its ID.
-  listed.Terminate(1);
-  listed = e2e::Process();
-  e2e::Process other = StartUntilIdIsReused(newcomer, id);
-  ASSERT_TRUE(other.Running()) << "no new process got ID " << id;
+  // A listed process ends and another program of ours gets its ID.
+  TakenOverRow taken = ListARowAndLetANewcomerTakeItsId(vellorn, folder, newcomer);
+  ASSERT_TRUE(taken.newcomer.Running()) << "no new process got the ID of a listed one";
+  const int row = taken.row;
+  const DWORD id = taken.id;
+  e2e::Process& other = taken.newcomer;
   const std::string gone = SystemText(ERROR_INVALID_PARAMETER);
   ASSERT_FALSE(gone.empty());
 
@@ -367,6 +416,8 @@ TEST(EndProcessFromOutside, AProcessThatTookOverARowsIdIsNeitherEndedNorDumpedUn
 }
 
 TEST(EndProcessFromOutside, AProgramOfTheOtherBitnessIsListedWithItsNameAndThreadsAndEnds) {
+  const std::string unavailable = e2e::WhyOtherBitnessCannotStart();
+  if (!unavailable.empty()) GTEST_SKIP() << unavailable;
   const std::string folder = e2e::FreshFolderForCurrentTest();
   constexpr int kWorkers = 3;
   e2e::Process other = e2e::StartOtherBitnessTarget(folder, kWorkers);

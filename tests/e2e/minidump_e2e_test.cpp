@@ -194,6 +194,8 @@ TEST(CreateMiniDump, MenuBarAndContextMenuEachWriteAReadableDumpNamedAfterThePro
 // 64-bit program's dump of a 32-bit one must succeed; the 32-bit program's of a
 // 64-bit one fails under Wine with "invalid parameter".
 TEST(CreateMiniDump, OfAProgramOfTheOtherBitnessIsItsReadableDumpOrAFailureLeavingNoFile) {
+  const std::string unavailable = e2e::WhyOtherBitnessCannotStart();
+  if (!unavailable.empty()) GTEST_SKIP() << unavailable;
   const std::string folder = e2e::FreshFolderForCurrentTest();
   Process target = e2e::StartOtherBitnessTarget(folder, kWorkers);
   ASSERT_TRUE(target.Valid()) << e2e::OtherBitnessTargetName() << " did not start, error "

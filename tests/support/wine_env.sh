@@ -12,8 +12,14 @@
 #                                      running; ctest's emulator of the tests
 #   wine_env.sh exec EXE [ARGS...]      run EXE under Wine in that environment
 #
+#   wine_env.sh wine32                  exit 0 if 32-bit programs start on this
+#                                      machine, else print why not and exit 1
+#
 # WINEPREFIX names the prefix (required). VELLORN_WINE_STATE names the folder
 # that holds the display number and the pids (default: "$WINEPREFIX.state").
+# VELLORN_WINE_BITS=32 starts the programs through the 32-bit loader (default
+# 64). VELLORN_WINE32=off makes a machine that can start 32-bit programs act
+# as one that cannot.
 # EXE=VERSION pairs set the Windows version Wine reports to one program, e.g.
 # window_tests_nt40.exe=nt40. VELLORN_WINE_DESKTOP=off leaves the windows to
 # the display's own window manager instead of a virtual desktop.
@@ -26,6 +32,18 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 state="${VELLORN_WINE_STATE:-$WINEPREFIX.state}"
 # Present once wine32 is installed.
 wine32_libraries=/usr/lib/i386-linux-gnu/wine
+# Debian's `wine` launcher takes the 32-bit loader whenever it is installed,
+# even on a kernel that cannot run it, and then nothing starts: each bitness
+# names its own loader. A program of the other bitness that one starts goes
+# through the loader beside WINELOADER.
+wine32_loader=/usr/lib/wine/wine
+wine64_loader=/usr/lib/wine/wine64
+if [[ ${VELLORN_WINE_BITS:-64} == 32 ]]; then
+  loader=$wine32_loader
+else
+  loader=$wine64_loader
+fi
+export WINELOADER=$loader
 
 say() { echo "wine_env: $*"; }
 
@@ -92,13 +110,56 @@ write_registry() {
     done
   } >"$reg"
   # Wine sees the Unix root as drive Z:.
-  wine reg import "Z:${reg//\//\\}" >>"$state/wine.log" 2>&1
+  "$loader" reg import "Z:${reg//\//\\}" >>"$state/wine.log" 2>&1
+}
+
+# Whether 32-bit programs start here, asked of the 32-bit loader itself once
+# per prefix: some kernels cannot run them although wine32 installs. Prints
+# why not when they cannot.
+wine32_runs() {
+  if [[ ${VELLORN_WINE32:-} == off ]]; then
+    echo "VELLORN_WINE32=off stands in for a machine that cannot start 32-bit programs"
+    return 1
+  fi
+  if [[ ! -e $wine32_loader ]]; then
+    echo "32-bit Wine (wine32:i386) is not installed"
+    return 1
+  fi
+  local answer="$state/wine32"
+  if [[ ! -f $answer ]]; then
+    mkdir -p "$state"
+    local failure status=0
+    failure=$("$wine32_loader" --version 2>&1 >/dev/null) || status=$?
+    if ((status == 0)); then
+      echo yes >"$answer"
+    else
+      # The shell's own complaint ends with the system's text.
+      failure=$(head -n 1 <<<"$failure")
+      echo "this machine cannot start 32-bit programs" \
+        "($wine32_loader: ${failure##*: }, status $status)" >"$answer"
+    fi
+  fi
+  [[ $(cat "$answer") == yes ]] || { cat "$answer"; return 1; }
+}
+
+# Where 32-bit programs cannot start, the programs are told (VELLORN_WINE32=off:
+# the tests across bitness skip) and a 32-bit build's programs are not run.
+check_bitness() {
+  local why
+  why=$(wine32_runs) && return 0
+  if [[ ${VELLORN_WINE_BITS:-64} == 32 ]]; then
+    say "not running 32-bit programs: $why" >&2
+    exit 1
+  fi
+  export VELLORN_WINE32=off
 }
 
 # A prefix made before 32-bit Wine was installed starts no program at all
 # once it is ("could not load kernel32.dll"); a new one has syswow64 filled.
+# Where 32-bit programs cannot start, syswow64 stays empty and that is right.
 lacks_32bit_half() {
   [[ -f "$WINEPREFIX/system.reg" && -d "$wine32_libraries" ]] || return 1
+  wine32_runs >/dev/null || return 1
   [[ -z "$(ls -A "$WINEPREFIX/drive_c/windows/syswow64" 2>/dev/null)" ]]
 }
 
@@ -119,7 +180,7 @@ ensure_prefix() {
     say "creating the Wine prefix $WINEPREFIX" >&2
     mkdir -p "$WINEPREFIX"
     # The lock's descriptor stays out of the servers that these start.
-    wine wineboot -i </dev/null >>"$state/wine.log" 2>&1 8>&-
+    "$loader" wineboot -i </dev/null >>"$state/wine.log" 2>&1 8>&-
     write_registry "$@" 8>&-
     # Waits until the server has saved the registry and the desktop that
     # wineboot started (before the virtual desktop setting) has gone.
@@ -135,6 +196,7 @@ ensure_prefix() {
 setup() {
   local started=$SECONDS
   mkdir -p "$state"
+  check_bitness
   if [[ -z "${DISPLAY:-}" ]]; then
     stop_xvfb
     start_xvfb
@@ -176,16 +238,17 @@ end_leftovers() {
 }
 
 run_test() {
+  check_bitness
   ensure_prefix
   use_display
   if [[ " $* " == *" --gtest_list_tests "* ]]; then
     # ctest reads the list from standard output: keep Wine's messages apart.
-    exec wine "$@" 2>>"$state/wine.log"
+    exec "$loader" "$@" 2>>"$state/wine.log"
   fi
   local marker="$$.$RANDOM" output status=0
   output=$(mktemp "${TMPDIR:-/tmp}/vellorn-test.XXXXXX")
   # Programs the test starts inherit the marker in their environment.
-  VELLORN_TEST_RUN=$marker wine "$@" >"$output" 2>&1 &
+  VELLORN_TEST_RUN=$marker "$loader" "$@" >"$output" 2>&1 &
   local program=$!
   # Streams the output without waiting for those programs to close it.
   tail -n +1 -s 0.05 -f --pid="$program" "$output" &
@@ -200,14 +263,16 @@ run_test() {
 case "${1:-}" in
   setup) shift; setup "$@" ;;
   cleanup) cleanup ;;
+  wine32) wine32_runs ;;
   run) shift; run_test "$@" ;;
   exec)
     shift
+    check_bitness
     use_display
-    exec wine "$@"
+    exec "$loader" "$@"
     ;;
   *)
-    echo "usage: $0 setup [EXE=VERSION...] | cleanup | run|exec EXE [ARGS...]" >&2
+    echo "usage: $0 setup [EXE=VERSION...] | cleanup | run|exec EXE [ARGS...] | wine32" >&2
     exit 2
     ;;
 esac

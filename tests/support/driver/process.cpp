@@ -172,6 +172,15 @@ std::string OtherBitnessTargetName() {
   return sizeof(void*) == 8 ? "dump_target_x86.exe" : "dump_target_x64.exe";
 }
 
+std::string WhyOtherBitnessCannotStart() {
+  char setting[8] = {};
+  const DWORD length = GetEnvironmentVariableA("VELLORN_WINE32", setting, sizeof setting);
+  if (sizeof(void*) == 8 && length > 0 && std::string(setting) == "off") {
+    return "this machine cannot start 32-bit programs (VELLORN_WINE32=off)";
+  }
+  return {};
+}
+
 Process StartOtherBitnessTarget(const std::string& folder, int workers) {
   Process process;
   const std::string commandLine =

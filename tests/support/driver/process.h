@@ -72,6 +72,9 @@ Process StartIdleProcess(const std::string& folder = {});
 // dump_target.exe built for the other bitness than this test's:
 // "dump_target_x86.exe" beside a 64-bit build, "dump_target_x64.exe" beside a 32-bit one.
 std::string OtherBitnessTargetName();
+// Why a program of the other bitness cannot start here, or empty when it can:
+// the Wine environment says so where 32-bit programs cannot run.
+std::string WhyOtherBitnessCannotStart();
 // Starts it hidden with `workers` waiting threads and returns once all its
 // threads run (an invalid Process if it did not start or they did not come).
 Process StartOtherBitnessTarget(const std::string& folder, int workers);
