@@ -14,9 +14,13 @@
 #
 #   wine_env.sh wine32                  exit 0 if 32-bit programs start on this
 #                                      machine, else print why not and exit 1
+#   wine_env.sh display                 print the X display to use, starting a
+#                                      private Xvfb when DISPLAY is unset
+#   wine_env.sh stop-display            stop the Xvfb that display started
 #
-# WINEPREFIX names the prefix (required). VELLORN_WINE_STATE names the folder
-# that holds the display number and the pids (default: "$WINEPREFIX.state").
+# WINEPREFIX names the prefix (required but by the display commands).
+# VELLORN_WINE_STATE names the folder that holds the display number and the
+# pids (default: "$WINEPREFIX.state").
 # VELLORN_WINE_BITS=32 starts the programs through the 32-bit loader (default
 # 64). VELLORN_WINE32=off makes a machine that can start 32-bit programs act
 # as one that cannot.
@@ -25,8 +29,10 @@
 # the display's own window manager instead of a virtual desktop.
 set -euo pipefail
 
-: "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
-export WINEPREFIX
+if [[ -z ${VELLORN_WINE_STATE:-} || ${1:-} != *display ]]; then
+  : "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
+  export WINEPREFIX
+fi
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 state="${VELLORN_WINE_STATE:-$WINEPREFIX.state}"
@@ -264,6 +270,14 @@ case "${1:-}" in
   setup) shift; setup "$@" ;;
   cleanup) cleanup ;;
   wine32) wine32_runs ;;
+  display)
+    if [[ -z ${DISPLAY:-} ]]; then
+      { stop_xvfb; start_xvfb; } >&2
+      use_display
+    fi
+    echo "$DISPLAY"
+    ;;
+  stop-display) stop_xvfb ;;
   run) shift; run_test "$@" ;;
   exec)
     shift
@@ -272,7 +286,8 @@ case "${1:-}" in
     exec "$loader" "$@"
     ;;
   *)
-    echo "usage: $0 setup [EXE=VERSION...] | cleanup | run|exec EXE [ARGS...] | wine32" >&2
+    echo "usage: $0 setup [EXE=VERSION...] | cleanup | run|exec EXE [ARGS...] | wine32 |" \
+      "display | stop-display" >&2
     exit 2
     ;;
 esac
