@@ -47,6 +47,18 @@ std::string Describe(HMENU menu) {
   return text;
 }
 
+// The command ids of a menu's items, its popups' included.
+void CollectCommands(HMENU menu, std::vector<UINT>& ids) {
+  for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+    const HMENU popup = ::GetSubMenu(menu, i);
+    if (popup != nullptr) {
+      CollectCommands(popup, ids);
+    } else if (::GetMenuItemID(menu, i) != 0) {  // a separator has id 0
+      ids.push_back(::GetMenuItemID(menu, i));
+    }
+  }
+}
+
 std::string Item(const char* label, int command) {
   return std::string(label) + "=" + std::to_string(command);
 }
@@ -86,6 +98,20 @@ TEST(Menus, TheMainWindowShowsTheMenuBar) {
   const HMENU bar = ::GetMenu(host.Window());
   ASSERT_NE(bar, nullptr);
   EXPECT_EQ(Describe(bar), kMainMenu);
+}
+
+TEST(Menus, EveryCommandOfTheMenuBarAndTheContextMenuReachesAHandlerOfTheWindow) {
+  hosted::HostedDialog host;
+  ASSERT_TRUE(host.Created());
+  std::vector<UINT> ids;
+  for (const UINT menuId : {IDR_MAIN_MENU, IDR_CONTEXT_MENU}) {
+    const HMENU menu = ::LoadMenuA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(menuId));
+    ASSERT_NE(menu, nullptr);
+    CollectCommands(menu, ids);
+    ::DestroyMenu(menu);
+  }
+  ASSERT_EQ(ids.size(), 9u);
+  for (const UINT id : ids) EXPECT_NE(host->FindEntry(WM_COMMAND, 0, id), nullptr) << id;
 }
 
 TEST(Menus, TheApplicationTakesTheHelpCommand) {
