@@ -155,7 +155,7 @@ class NewProcess : public ::testing::Test {
     fake::Reset();
   }
 
-  std::string Log() { return hosted::WindowText((*m_host)->Output().m_hWnd); }
+  std::string Log() { return m_host->Log(); }
 
   std::unique_ptr<hosted::HostedDialog> m_host;
 };

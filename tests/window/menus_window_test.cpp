@@ -135,7 +135,7 @@ class ContextMenuTest : public ::testing::Test {
     host.Answered().cursor = POINT{321, 234};
   }
 
-  CListCtrl& List() { return host->ProcessList(); }
+  support::ProcessListView& List() { return host.List(); }
 
   // Right-clicks the list as the list reports it, and gives the result the
   // window answered.
@@ -160,7 +160,7 @@ class ContextMenuTest : public ::testing::Test {
     return row;
   }
 
-  std::string Log() { return hosted::WindowText(host->Output().m_hWnd); }
+  std::string Log() { return host.Log(); }
   std::vector<hosted::RowTexts> Rows() { return hosted::Rows(List()); }
 
   hosted::HostedDialog host;
@@ -248,7 +248,7 @@ TEST_F(ContextMenuTest, EndProcessFromTheMenuAsksBeforeEndingTheSelectedRowsProc
   EXPECT_EQ(host.Answered().boxes[0].text, "Are you sure you wish to end this process?");
   EXPECT_EQ(Log(),
             support::kLogStart + "Could not end process: " + SystemText(ERROR_INVALID_PARAMETER));
-  EXPECT_EQ(List().GetItemText(row, 1), "bogus.exe");
+  EXPECT_STREQ(List().GetItemText(row, 1), "bogus.exe");
 }
 
 // --- Refresh from every place -------------------------------------------------
