@@ -42,15 +42,12 @@ bool AdjustPrivilege(HANDLE token, const char* name, bool enable) {
 }
 
 void CMainDialog::EnableDebugPrivilege() {
-  DWORD error = ERROR_SUCCESS;
-  {
-    TokenHandle token;
-    const bool opened =
-        sys::OpenProcessToken(sys::GetCurrentProcess(), kTokenAccess, token.put()) != FALSE;
-    if (opened && AdjustPrivilege(token.get(), kDebugPrivilege, true)) return;
-    // What the open or the adjustment said, before closing the token can change it.
-    error = sys::GetLastError();
-  }
+  TokenHandle token;
+  const bool opened =
+      sys::OpenProcessToken(sys::GetCurrentProcess(), kTokenAccess, token.put()) != FALSE;
+  if (opened && AdjustPrivilege(token.get(), kDebugPrivilege, true)) return;
+  const DWORD error = sys::GetLastError();
+  token.reset();
   if (error == ERROR_ACCESS_DENIED) {
     MessageBox("Access Denied.",
                "Unable to grant Debug Privilege.  You may not be able to create dumps on system "

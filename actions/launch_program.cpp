@@ -8,7 +8,7 @@
 
 #include <cstring>
 
-HANDLE LaunchProgram(const char* file, const char* parameters) {
+ProcessHandle LaunchProgram(const char* file, const char* parameters) {
   SHELLEXECUTEINFOA info;
   std::memset(&info, 0, sizeof(info));
   info.cbSize = sizeof(info);
@@ -16,8 +16,8 @@ HANDLE LaunchProgram(const char* file, const char* parameters) {
   info.lpFile = file;
   info.lpParameters = parameters;
   info.nShow = SW_HIDE;
-  if (!sys::ShellExecuteExA(&info)) return nullptr;
-  return info.hProcess;
+  if (!sys::ShellExecuteExA(&info)) return ProcessHandle();
+  return ProcessHandle(info.hProcess);
 }
 
 void CMainDialog::OnNewProcess() {
@@ -30,5 +30,5 @@ void CMainDialog::OnNewProcess() {
   AppendOutput("Creating process...\r\n");
   AppendOutput(path + "\r\n");
   // Whether the program started is not reported; its handle is not needed.
-  const ProcessHandle process(LaunchProgram(path, ""));
+  const ProcessHandle process = LaunchProgram(path, "");
 }

@@ -1,9 +1,9 @@
 // Starting a program through the shell.
 #pragma once
 
-#include <windows.h>
+#include "platform/handles.h"
 
 // Starts `file` with its default verb, the parameter text `parameters` and its
-// window hidden. Gives the new process's handle, which the caller closes, or
-// null when the shell failed or started no process.
-HANDLE LaunchProgram(const char* file, const char* parameters);
+// window hidden. Gives the new process, or none when the shell failed or
+// started no process.
+ProcessHandle LaunchProgram(const char* file, const char* parameters);

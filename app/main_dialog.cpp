@@ -1,25 +1,11 @@
 // The main window's life: construction, initialisation, painting, teardown.
+// Its command table is in main_dialog_commands.cpp.
 #include "app/main_dialog.h"
 
 #include "platform/app.h"
 #include "platform/menu.h"
 #include "platform/paint_dc.h"
 #include "resources/resource.h"
-
-BEGIN_MESSAGE_MAP(CMainDialog, CDialog)
-ON_WM_PAINT()
-ON_WM_QUERYDRAGICON()
-ON_BN_CLICKED(IDC_REFRESH, RefreshProcessList)
-ON_NOTIFY(LVN_COLUMNCLICK, IDC_PROCESS_LIST, OnColumnClick)
-ON_NOTIFY(NM_RCLICK, IDC_PROCESS_LIST, OnListRightClick)
-ON_COMMAND(ID_APP_EXIT, OnExit)
-ON_COMMAND(ID_PROCESS_DUMP, OnCreateMiniDump)
-ON_COMMAND(ID_PROCESS_NEW, OnNewProcess)
-ON_COMMAND(ID_PROCESS_END, OnEndProcess)
-ON_COMMAND(ID_HELP_ABOUT, OnAbout)
-ON_COMMAND(ID_PROCESS_REFRESH, RefreshProcessList)
-ON_WM_SYSCOMMAND()
-END_MESSAGE_MAP()
 
 CMainDialog::CMainDialog(CWnd* parent)
     : CDialog(IDD_MAIN, parent),

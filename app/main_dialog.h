@@ -53,12 +53,6 @@ class CMainDialog : public CDialog {
   void EnableDebugPrivilege();
   void DisableDebugPrivilege();
 
-  CListCtrl& ProcessList() { return m_processList; }
-  CRichEditCtrl& Output() { return m_output; }
-  CToolTipCtrl& ToolTip() { return m_toolTip; }
-  HICON Icon() const { return m_hIcon; }
-  bool SortAscending() const { return m_sortAscending; }
-
  private:
   void ShowNoSelectionMessage() const;
   void AddRunningProcesses();

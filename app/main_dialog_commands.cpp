@@ -1,10 +1,29 @@
-// The main window's commands: the selection, the context menu, Exit, About.
+// The main window's commands: the command table, the selection, the context
+// menu, Exit, About.
 #include "app/about_box.h"
 #include "app/main_dialog.h"
 
 #include "platform/menu.h"
 #include "platform/window.h"
 #include "resources/resource.h"
+
+// The menu bar's, the context menu's and the window's own commands.
+BEGIN_MESSAGE_MAP(CMainDialog, CDialog)
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_BN_CLICKED(IDC_REFRESH, RefreshProcessList)
+ON_NOTIFY(LVN_COLUMNCLICK, IDC_PROCESS_LIST, OnColumnClick)
+ON_NOTIFY(NM_RCLICK, IDC_PROCESS_LIST, OnListRightClick)
+ON_COMMAND(ID_APP_EXIT, OnExit)
+ON_COMMAND(ID_PROCESS_DUMP, OnCreateMiniDump)
+ON_COMMAND(ID_CONTEXT_DUMP, OnCreateMiniDump)
+ON_COMMAND(ID_PROCESS_NEW, OnNewProcess)
+ON_COMMAND(ID_PROCESS_END, OnEndProcess)
+ON_COMMAND(ID_CONTEXT_END, OnEndProcess)
+ON_COMMAND(ID_HELP_ABOUT, OnAbout)
+ON_COMMAND(ID_PROCESS_REFRESH, RefreshProcessList)
+ON_WM_SYSCOMMAND()
+END_MESSAGE_MAP()
 
 int CMainDialog::SelectedRow() const {
   return m_processList.GetNextItem(-1, LVNI_SELECTED);
@@ -26,18 +45,11 @@ void CMainDialog::OnListRightClick(NMHDR*, LRESULT* result) {
   const int command = popup.GetSafeHmenu() ? popup.TrackPopupMenu(TPM_NONOTIFY | TPM_RETURNCMD,
                                                                   cursor.x, cursor.y, this)
                                            : 0;
-  switch (command) {
-    case ID_CONTEXT_DUMP:
-      OnCreateMiniDump();
-      break;
-    case ID_CONTEXT_END:
-      OnEndProcess();
-      break;
-    case ID_PROCESS_REFRESH:
-      RefreshProcessList();
-      break;
-    default:
-      break;
+  // The chosen command runs through the table, as from the menu bar; the
+  // menu sent no message, and none is sent now.
+  if (const MessageMapEntry* entry =
+          command ? FindEntry(WM_COMMAND, 0, static_cast<UINT>(command)) : nullptr) {
+    entry->invoke(this, MAKEWPARAM(command, 0), 0);
   }
   popup.DestroyMenu();
   menu.DestroyMenu();

@@ -25,6 +25,7 @@
 #include "bench/bench_report.h"
 #include "platform/app.h"
 #include "platform/string.h"
+#include "tests/support/controls.h"
 
 #include <windows.h>
 
@@ -134,14 +135,11 @@ double PreparedDumpSeconds(DWORD processId, const std::string& folder, void* par
 
 // The whole Create Mini-dump path of the window, from the folder to the log.
 double VellornDumpSeconds(CMainDialog& dialog, DWORD processId) {
-  CString before;
-  dialog.Output().GetWindowText(before);
+  const std::string before = support::LogText(dialog);
   const Clock::time_point start = Clock::now();
   dialog.WriteMiniDump(processId, "dump_target.exe");
   const double seconds = bench::SecondsSince(start);
-  CString after;
-  dialog.Output().GetWindowText(after);
-  const std::string added = after.str().substr(before.str().size());
+  const std::string added = support::LogText(dialog).substr(before.size());
   if (added.find("Creating mini dump file: \r\n") == std::string::npos) {
     std::printf("Vellorn's dump failed: %s\n", added.c_str());
     return -1;
@@ -237,7 +235,7 @@ int main(int argc, char** argv) {
   static CWinApp application;
   AfxInitCommonControls();
   CMainDialog dialog;
-  if (!dialog.Create()) {
+  if (dialog.Create() == nullptr) {
     std::printf("cannot create the main window\n");
     TerminateProcess(started.hProcess, 0);
     return 1;

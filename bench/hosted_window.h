@@ -4,6 +4,7 @@
 
 #include "app/main_dialog.h"
 #include "platform/app.h"
+#include "tests/support/controls.h"
 #include "tests/support/messages.h"
 #include "tests/support/modal_answers.h"
 
@@ -23,7 +24,7 @@ inline bool HostMainWindow(CMainDialog& dialog) {
   AfxInitCommonControls();
   AfxInitRichEdit();
   modal::Answer().messageBox = &PrintUnexpectedBox;
-  if (!dialog.Create(nullptr)) {
+  if (dialog.Create(nullptr) == nullptr) {
     std::printf("cannot create the main window\n");
     return false;
   }

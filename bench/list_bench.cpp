@@ -365,6 +365,9 @@ std::vector<std::string> CellTexts(CListCtrl& list) {
   return texts;
 }
 
+// The direction of the window's next header click: each click flips it.
+bool g_clickSortsAscending = true;
+
 void ClickHeader(HWND dialog, int column) {
   NMLISTVIEW click{};
   click.hdr.hwndFrom = g_list;
@@ -373,10 +376,12 @@ void ClickHeader(HWND dialog, int column) {
   click.iItem = -1;
   click.iSubItem = column;
   SendMessageA(dialog, WM_NOTIFY, IDC_PROCESS_LIST, reinterpret_cast<LPARAM>(&click));
+  g_clickSortsAscending = !g_clickSortsAscending;
 }
 
 // Fills and sorts `rows` rows; the first size carries the targets.
 bool Measure(CMainDialog& dialog, int rounds, int rowCount, bool targets) {
+  support::ProcessListView list(dialog);
   const std::vector<Row> rows = SyntheticRows(rowCount);
   g_rows = &rows;
   std::vector<fake::FakeProcess> processes;
@@ -407,12 +412,12 @@ bool Measure(CMainDialog& dialog, int rounds, int rowCount, bool targets) {
       }
       const double seconds = bench::SecondsSince(start);
       support::PumpMessages();
-      if (dialog.ProcessList().GetItemCount() != rowCount) {
-        std::printf("%s gave %d rows\n", kFills[kind], dialog.ProcessList().GetItemCount());
+      if (list.GetItemCount() != rowCount) {
+        std::printf("%s gave %d rows\n", kFills[kind], list.GetItemCount());
         return false;
       }
       if (round == 0) {
-        texts[kind] = CellTexts(dialog.ProcessList());
+        texts[kind] = CellTexts(list);
         continue;
       }
       (kind == 0 ? ours : kind == 1 ? suspended : plain).push_back(seconds);
@@ -444,7 +449,7 @@ bool Measure(CMainDialog& dialog, int rounds, int rowCount, bool targets) {
   for (int column = 0; column < 3; ++column) {
     std::vector<double> oursSort, rawSort, writesSort;
     for (int round = 0; round <= rounds; ++round) {
-      const bool ascending = dialog.SortAscending();
+      const bool ascending = g_clickSortsAscending;
       std::vector<LPARAM> orders[3];
       for (int turn = 0; turn < 3; ++turn) {
         // 0: the click, 1: the bare sort, 2: the sort with the writes; the
@@ -499,9 +504,9 @@ int main(int argc, char** argv) {
   fake::SetProcesses({{4, "first.exe", 1}});  // the window's own first fill
   CMainDialog dialog(nullptr);
   if (!bench::HostMainWindow(dialog)) return 1;
-  dialog.ShowWindow(SW_HIDE);
+  ShowWindow(dialog.m_hWnd, SW_HIDE);
   support::PumpMessages();
-  g_list = dialog.ProcessList().m_hWnd;
+  g_list = dialog.GetDlgItem(IDC_PROCESS_LIST);
   std::printf("list_bench: the main window's list view, hosted and hidden\n");
 
   bool measured = true;

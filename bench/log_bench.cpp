@@ -93,7 +93,8 @@ int main(int argc, char** argv) {
 
   CMainDialog dialog(nullptr);
   if (!bench::HostMainWindow(dialog)) return 1;
-  CWnd& log = dialog.Output();
+  CWnd log;
+  log.Attach(support::LogPanel(dialog));
   const HWND bare = BareEditLike(log.m_hWnd);
   support::PumpMessages();
   char className[32] = {};

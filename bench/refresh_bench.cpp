@@ -91,7 +91,8 @@ int main(int argc, char** argv) {
 
   CMainDialog dialog(nullptr);
   if (!bench::HostMainWindow(dialog)) return 1;
-  const HWND list = dialog.ProcessList().m_hWnd;
+  const support::ProcessListView processList(dialog);
+  const HWND list = processList.m_hWnd;
 
   std::vector<double> refreshes, walks, handlers, paints;
   for (int round = 0; round <= rounds; ++round) {  // round 0 warms up, untimed
@@ -107,7 +108,7 @@ int main(int argc, char** argv) {
           handlers.push_back(handler);
           paints.push_back(bench::SecondsSince(start) - handler);
         }
-        rows = dialog.ProcessList().GetItemCount();
+        rows = processList.GetItemCount();
       } else {
         rows = BareWalk();
       }

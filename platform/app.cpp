@@ -16,7 +16,6 @@ CWinApp::CWinApp() {
 }
 
 CWinApp::~CWinApp() {
-  if (m_richEdit) ::FreeLibrary(m_richEdit);
   if (g_application == this) g_application = nullptr;
 }
 
@@ -50,8 +49,8 @@ void AfxInitCommonControls() {
 BOOL AfxInitRichEdit() {
   CWinApp* app = AfxGetApp();
   if (app == nullptr) return FALSE;
-  if (app->m_richEdit == nullptr) app->m_richEdit = ::LoadLibraryA("RICHED20.DLL");
-  return app->m_richEdit != nullptr;
+  if (!app->m_richEdit) app->m_richEdit.reset(::LoadLibraryA("RICHED20.DLL"));
+  return app->m_richEdit.valid();
 }
 
 // Vellorn hosts no controls that need a container.

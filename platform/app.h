@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/command_table.h"
+#include "platform/handles.h"
 #include "platform/window.h"
 
 #include <windows.h>
@@ -31,7 +32,7 @@ class CWinApp : public CCmdTarget {
   DECLARE_MESSAGE_MAP()
 
  private:
-  HMODULE m_richEdit = nullptr;
+  LoadedLibrary m_richEdit;
   friend BOOL AfxInitRichEdit();  // loads it once, for the program's life
 };
 

@@ -37,11 +37,8 @@ CDialog::~CDialog() {
 
 INT_PTR CDialog::DoModal() {
   const HWND owner = ModalOwner(m_parent, this);
-  m_ended = false;
   m_result = -1;
-  const HWND hwnd =
-      ::CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_templateId), owner,
-                           &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  const HWND hwnd = Create(owner);
   if (hwnd == nullptr) return -1;
   // A modal dialog is shown whether or not its template says visible.
   if (!m_ended && ::IsWindow(hwnd) && !::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOW);
@@ -72,12 +69,10 @@ INT_PTR CDialog::DoModal() {
   return m_result;
 }
 
-BOOL CDialog::Create(CWnd* parent) {
-  m_parent = parent;
+HWND CDialog::Create(HWND owner) {
   m_ended = false;
-  const HWND owner = parent ? parent->m_hWnd : nullptr;
   return ::CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_templateId), owner,
-                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
+                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 void CDialog::EndDialog(int result) {

@@ -32,8 +32,9 @@ class CDialog : public CWnd {
   // Without a parent, the application's main window owns it; the owner is
   // disabled meanwhile.
   virtual INT_PTR DoModal();
-  // Creates the window without a modal run (for tests hosting the window).
-  BOOL Create(CWnd* parent = nullptr);
+  // DoModal's first step: creates the window from the template, owned by
+  // `owner`, and gives it (null when none was made).
+  HWND Create(HWND owner = nullptr);
   void EndDialog(int result);
   BOOL UpdateData(BOOL saveAndValidate = TRUE);
 

@@ -28,9 +28,14 @@ class UniqueResource {
   explicit operator bool() const { return valid(); }
 
   Type release() { return std::exchange(m_value, Traits::Invalid()); }
+  // The thread's last-error value survives the close: a caller may report
+  // an error after the owner has gone.
   void reset(Type value = Traits::Invalid()) {
     const Type old = std::exchange(m_value, value);
-    if (old != Traits::Invalid()) Traits::Close(old);
+    if (old == Traits::Invalid()) return;
+    const DWORD error = ::GetLastError();
+    Traits::Close(old);
+    ::SetLastError(error);
   }
 
   // For out-parameters (OpenProcessToken): releases what is held first.

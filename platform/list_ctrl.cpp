@@ -50,10 +50,6 @@ BOOL CListCtrl::SetItem(int row, int subItem, UINT mask, const char* text, int i
   return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-BOOL CListCtrl::SetItemData(int row, DWORD_PTR data) {
-  return SetItem(row, 0, LVIF_PARAM, nullptr, 0, 0, 0, static_cast<LPARAM>(data));
-}
-
 DWORD_PTR CListCtrl::GetItemData(int row) const {
   LVITEMA item{};
   item.mask = LVIF_PARAM;
@@ -92,14 +88,6 @@ int CListCtrl::GetNextItem(int start, int flags) const {
       SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(start), MAKELPARAM(flags, 0)));
 }
 
-BOOL CListCtrl::SetItemState(int row, UINT state, UINT mask) {
-  LVITEMA item{};
-  item.state = state;
-  item.stateMask = mask;
-  return static_cast<BOOL>(
-      SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
-}
-
 DWORD CListCtrl::GetExtendedStyle() const {
   return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE));
 }
@@ -111,25 +99,4 @@ DWORD CListCtrl::SetExtendedStyle(DWORD style) {
 BOOL CListCtrl::SortItems(PFNLVCOMPARE compare, DWORD_PTR data) {
   return static_cast<BOOL>(
       SendMessage(LVM_SORTITEMS, static_cast<WPARAM>(data), reinterpret_cast<LPARAM>(compare)));
-}
-
-int CListCtrl::GetColumnCount() const {
-  const HWND header = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
-  return header ? static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-}
-
-CString CListCtrl::GetColumnHeading(int column) const {
-  char buffer[MAX_PATH] = {};
-  LVCOLUMNA info{};
-  info.mask = LVCF_TEXT;
-  info.pszText = buffer;
-  info.cchTextMax = sizeof(buffer);
-  if (!SendMessage(LVM_GETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info))) {
-    return CString();
-  }
-  return CString(buffer);
-}
-
-int CListCtrl::GetColumnWidth(int column) const {
-  return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
 }

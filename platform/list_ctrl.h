@@ -16,17 +16,12 @@ class CListCtrl : public CWnd {
   BOOL SetItemText(int row, int subItem, const char* text);
   BOOL SetItem(int row, int subItem, UINT mask, const char* text, int image, UINT state,
                UINT stateMask, LPARAM data);
-  BOOL SetItemData(int row, DWORD_PTR data);  // LVIF_PARAM only
   DWORD_PTR GetItemData(int row) const;
   CString GetItemText(int row, int subItem) const;
   int GetItemCount() const;
   BOOL DeleteItem(int row);
   int GetNextItem(int start, int flags) const;
-  BOOL SetItemState(int row, UINT state, UINT mask);
   DWORD GetExtendedStyle() const;
   DWORD SetExtendedStyle(DWORD style);  // LVM_SETEXTENDEDLISTVIEWSTYLE, mask 0
   BOOL SortItems(PFNLVCOMPARE compare, DWORD_PTR data);
-  int GetColumnCount() const;
-  CString GetColumnHeading(int column) const;
-  int GetColumnWidth(int column) const;
 };

@@ -10,15 +10,6 @@ CMenu::CMenu(CMenu&& other) noexcept
     : m_hMenu(std::exchange(other.m_hMenu, nullptr)),
       m_owned(std::exchange(other.m_owned, false)) {}
 
-CMenu& CMenu::operator=(CMenu&& other) noexcept {
-  if (this != &other) {
-    if (m_owned) DestroyMenu();
-    m_hMenu = std::exchange(other.m_hMenu, nullptr);
-    m_owned = std::exchange(other.m_owned, false);
-  }
-  return *this;
-}
-
 CMenu CMenu::FromHandle(HMENU menu) {
   CMenu result;
   result.m_hMenu = menu;

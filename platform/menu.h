@@ -16,7 +16,6 @@ class CMenu {
   CMenu(const CMenu&) = delete;
   CMenu& operator=(const CMenu&) = delete;
   CMenu(CMenu&& other) noexcept;
-  CMenu& operator=(CMenu&& other) noexcept;
 
   static CMenu FromHandle(HMENU menu);  // not owned
 

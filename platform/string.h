@@ -9,8 +9,7 @@ class CString {
  public:
   CString() = default;
   CString(const char* text) : m_text(text ? text : "") {}  // NOLINT: implicit by design
-  CString(const char* text, int length) : m_text(text, static_cast<size_t>(length)) {}
-  CString(const std::string& text) : m_text(text) {}  // NOLINT: implicit by design
+  CString(const std::string& text) : m_text(text) {}       // NOLINT: implicit by design
 
   bool IsEmpty() const { return m_text.empty(); }
   operator const char*() const { return m_text.c_str(); }  // NOLINT: implicit by design
@@ -25,14 +24,6 @@ class CString {
     m_text += other.m_text;
     return *this;
   }
-  CString& operator+=(const char* other) {
-    if (other) m_text += other;
-    return *this;
-  }
-  CString& operator+=(char other) {
-    m_text += other;
-    return *this;
-  }
   friend CString operator+(const CString& a, const CString& b) {
     return CString(a.m_text + b.m_text);
   }
@@ -42,8 +33,14 @@ class CString {
   friend CString operator+(const char* a, const CString& b) {
     return CString((a ? a : "") + b.m_text);
   }
-  friend bool operator==(const CString& a, const CString& b) { return a.m_text == b.m_text; }
-  friend bool operator==(const CString& a, const char* b) { return a.m_text == (b ? b : ""); }
+  // Compare texts through str(): through the conversion above, == and !=
+  // would compare addresses.
+  friend bool operator==(const CString&, const CString&) = delete;
+  friend bool operator==(const CString&, const char*) = delete;
+  friend bool operator==(const char*, const CString&) = delete;
+  friend bool operator!=(const CString&, const CString&) = delete;
+  friend bool operator!=(const CString&, const char*) = delete;
+  friend bool operator!=(const char*, const CString&) = delete;
 
   // Case-insensitive comparison: A-Z fold to a-z, every other byte compares by
   // its unsigned code; a text that begins the other sorts first. The sign of

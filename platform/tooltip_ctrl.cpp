@@ -127,25 +127,18 @@ BOOL CToolTipCtrl::Create(CWnd* parent, DWORD style) {
   return m_hWnd != nullptr;
 }
 
-BOOL CToolTipCtrl::AddTool(HWND tool, const char* text, const RECT* rect, UINT_PTR id) {
+BOOL CToolTipCtrl::AddTool(HWND tool, const char* text) {
   TTTOOLINFOA info{};
   info.cbSize = sizeof(info);
   info.hwnd = ::GetParent(tool);
   info.hinst = AfxGetInstanceHandle();
   info.lpszText = const_cast<LPSTR>(text);
-  if (rect == nullptr) {
-    // The whole window is the tool; its mouse messages reach the tip through
-    // a procedure of ours (see RelayToTip).
-    info.uFlags = TTF_IDISHWND;
-    info.uId = reinterpret_cast<UINT_PTR>(tool);
-    const BOOL added =
-        static_cast<BOOL>(SendMessage(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info)));
-    if (added && tool != nullptr) RelayMouseToTip(tool, m_hWnd);
-    return added;
-  }
-  info.uFlags = TTF_SUBCLASS;
-  info.hwnd = tool;
-  info.uId = id;
-  info.rect = *rect;
-  return static_cast<BOOL>(SendMessage(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info)));
+  // The whole window is the tool; its mouse messages reach the tip through a
+  // procedure of ours (see RelayToTip).
+  info.uFlags = TTF_IDISHWND;
+  info.uId = reinterpret_cast<UINT_PTR>(tool);
+  const BOOL added =
+      static_cast<BOOL>(SendMessage(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info)));
+  if (added && tool != nullptr) RelayMouseToTip(tool, m_hWnd);
+  return added;
 }

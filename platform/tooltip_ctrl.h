@@ -10,11 +10,10 @@ class CToolTipCtrl : public CWnd {
  public:
   ~CToolTipCtrl() override;
   BOOL Create(CWnd* parent, DWORD style = 0);
-  // Registers the whole of `tool` as a tool with `text` (or, given a rect,
-  // that part of it); a whole-window tool's mouse messages reach the tip
-  // through the toolkit's own relay, which is far cheaper under Wine than
-  // the common controls' subclassing.
-  BOOL AddTool(HWND tool, const char* text, const RECT* rect = nullptr, UINT_PTR id = 0);
+  // Registers the whole of `tool` as a tool with `text`; its mouse messages
+  // reach the tip through the toolkit's own relay, which is far cheaper under
+  // Wine than the common controls' subclassing.
+  BOOL AddTool(HWND tool, const char* text);
 
  private:
   void DestroyTip();

@@ -13,10 +13,6 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
   return ::SendMessageA(m_hWnd, message, wParam, lParam);
 }
 
-BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
-  return ::PostMessageA(m_hWnd, message, wParam, lParam);
-}
-
 void CWnd::GetWindowText(CString& text) const {
   const int length = ::GetWindowTextLengthA(m_hWnd);
   std::string buffer(static_cast<size_t>(length) + 1, '\0');
@@ -56,10 +52,6 @@ BOOL CWnd::DestroyWindow() {
   const BOOL destroyed = ::DestroyWindow(m_hWnd);
   if (destroyed) m_hWnd = nullptr;
   return destroyed;
-}
-
-BOOL CWnd::ShowWindow(int command) {
-  return ::ShowWindow(m_hWnd, command);
 }
 
 void CWnd::SetRedraw(BOOL redraw) {

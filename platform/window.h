@@ -28,7 +28,6 @@ class CWnd : public CCmdTarget {
 
   HWND GetDlgItem(int id) const;
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-  BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
   void GetWindowText(CString& text) const;
   void SetWindowText(const char* text);
   // A modal message box owned by this window. A null caption shows the
@@ -42,7 +41,6 @@ class CWnd : public CCmdTarget {
   BOOL IsIconic() const;
   void GetClientRect(RECT* rect) const;
   BOOL DestroyWindow();
-  BOOL ShowWindow(int command);
   // WM_SETREDRAW: while off, the window neither repaints nor recomputes its
   // layout after each change.
   void SetRedraw(BOOL redraw = TRUE);

@@ -8,8 +8,6 @@
 #include <new>
 
 namespace {
-int g_liveNumberKeys = 0;
-int g_liveTextKeys = 0;
 
 const SortNumberKey& NumberKey(LPARAM key) {
   return *reinterpret_cast<const SortNumberKey*>(key);
@@ -18,26 +16,6 @@ const SortTextKey& TextKey(LPARAM key) {
   return *reinterpret_cast<const SortTextKey*>(key);
 }
 }  // namespace
-
-SortNumberKey::SortNumberKey(int number, LPARAM data) : value(number), savedData(data) {
-  ++g_liveNumberKeys;
-}
-SortNumberKey::~SortNumberKey() {
-  --g_liveNumberKeys;
-}
-int SortNumberKey::Live() {
-  return g_liveNumberKeys;
-}
-
-SortTextKey::SortTextKey(const CString& rowText, LPARAM data) : text(rowText), savedData(data) {
-  ++g_liveTextKeys;
-}
-SortTextKey::~SortTextKey() {
-  --g_liveTextKeys;
-}
-int SortTextKey::Live() {
-  return g_liveTextKeys;
-}
 
 CListSorter::CListSorter(CListCtrl& list, int column, bool numeric)
     : m_column(column), m_list(list), m_numeric(numeric), m_keyed(true) {

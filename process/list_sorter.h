@@ -11,13 +11,9 @@
 
 // The number read from a row's text in a numeric column.
 struct SortNumberKey {
-  SortNumberKey(int number, LPARAM data);
-  ~SortNumberKey();
+  SortNumberKey(int number, LPARAM data) : value(number), savedData(data) {}
   SortNumberKey(const SortNumberKey&) = delete;
   SortNumberKey& operator=(const SortNumberKey&) = delete;
-
-  // Keys of this kind alive now, for leak checks.
-  static int Live();
 
   int value;
   LPARAM savedData;
@@ -26,13 +22,10 @@ struct SortNumberKey {
 // A copy of a row's text in a text column.
 class SortTextKey {
  public:
-  SortTextKey(const CString& text, LPARAM data);
-  virtual ~SortTextKey();
+  SortTextKey(const CString& rowText, LPARAM data) : text(rowText), savedData(data) {}
+  virtual ~SortTextKey() = default;
   SortTextKey(const SortTextKey&) = delete;
   SortTextKey& operator=(const SortTextKey&) = delete;
-
-  // Keys of this kind alive now, for leak checks.
-  static int Live();
 
   CString text;
   LPARAM savedData;

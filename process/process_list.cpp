@@ -61,7 +61,7 @@ void CMainDialog::AddRunningProcesses() {
   const DWORD version = sys::GetVersion();
   if (MajorVersion(version) == 4 && MinorVersion(version) == 0) {
     // Process-status path.
-    const LoadedLibrary psapi(LoadProcessStatusApi());
+    const LoadedLibrary psapi = LoadProcessStatusApi();
     if (!psapi) {
       MessageBox(kLoadError, kNoWalkingApi, MB_OK);
       return;

@@ -15,16 +15,16 @@ bool Resolve(HMODULE library, const char* name, Function& entry) {
 }
 }  // namespace
 
-HMODULE LoadProcessStatusApi() {
+LoadedLibrary LoadProcessStatusApi() {
   LoadedLibrary library(sys::LoadLibraryA("PSAPI.DLL"));
-  if (!library) return nullptr;
+  if (!library) return library;
   // The references are stored as they resolve; the fill never uses them
   // unless all four did.
   if (!Resolve(library.get(), "EnumProcesses", g_EnumProcesses) ||
       !Resolve(library.get(), "EnumProcessModules", g_EnumProcessModules) ||
       !Resolve(library.get(), "GetModuleBaseNameA", g_GetModuleBaseNameA) ||
       !Resolve(library.get(), "GetModuleFileNameExA", g_GetModuleFileNameExA)) {
-    return nullptr;
+    return LoadedLibrary();
   }
-  return library.release();
+  return library;
 }

@@ -1,7 +1,7 @@
 // The process-status library, reached by name for one fill at a time.
 #pragma once
 
-#include <windows.h>
+#include "platform/handles.h"
 
 using EnumProcessesFunction = BOOL(WINAPI*)(DWORD* ids, DWORD size, DWORD* bytesFilled);
 using EnumProcessModulesFunction = BOOL(WINAPI*)(HANDLE process, HMODULE* modules, DWORD size,
@@ -18,6 +18,6 @@ extern GetModuleBaseNameFunction g_GetModuleBaseNameA;
 extern GetModuleFileNameExFunction g_GetModuleFileNameExA;
 
 // Loads "PSAPI.DLL" and resolves its four entry points. Gives the library, or
-// null when it cannot be loaded or lacks one of them (then it is not left
+// none when it cannot be loaded or lacks one of them (then it is not left
 // loaded).
-HMODULE LoadProcessStatusApi();
+LoadedLibrary LoadProcessStatusApi();

@@ -63,9 +63,11 @@ struct State {
   std::map<std::string, FARPROC> realEntryPoints;
 };
 
+// Never destroyed: owners in static objects (the application's rich-edit
+// library) still release through the spy at exit.
 State& S() {
-  static State state;
-  return state;
+  static State* const state = new State;
+  return *state;
 }
 
 // Synthetic values far from the small numbers Wine uses for real handles.

@@ -9,6 +9,7 @@
 //
 //   HostedDialog host;                      // window up, first fill done
 //   host->RefreshProcessList();
+//   EXPECT_EQ(host.List().GetItemCount(), rows);
 //   EXPECT_EQ(host.Answered().boxes.size(), 0u);
 //
 // WindowMessages counts the messages that reach one window (by subclassing
@@ -20,8 +21,9 @@
 #include "platform/list_ctrl.h"
 #include "platform/window.h"
 #include "process/process_list.h"
-#include "tests/support/modal_answers.h"
+#include "tests/support/controls.h"
 #include "tests/support/messages.h"
+#include "tests/support/modal_answers.h"
 
 #include <map>
 #include <ostream>
@@ -104,7 +106,8 @@ class HostedDialog {
     // A new window stands for a new program, whose first fill starts at row 0.
     g_nextRow = 0;
     m_dialog = std::make_unique<CMainDialog>(nullptr);
-    m_created = m_dialog->Create(nullptr) != FALSE;
+    m_created = m_dialog->Create(nullptr) != nullptr;
+    if (m_created) m_list.Bind(*m_dialog);
     support::PumpMessages();
   }
   ~HostedDialog() {
@@ -119,6 +122,8 @@ class HostedDialog {
   CMainDialog& Dialog() { return *m_dialog; }
   HWND Window() const { return m_dialog ? m_dialog->m_hWnd : nullptr; }
   Answers& Answered() { return hosted::Answered(); }
+  support::ProcessListView& List() { return m_list; }
+  std::string Log() const { return support::LogText(*m_dialog); }
 
   // Sends a command as the menu bar does (notification code 0).
   void Command(UINT id) {
@@ -137,6 +142,7 @@ class HostedDialog {
  private:
   std::unique_ptr<CMainDialog> m_dialog;
   bool m_created = false;
+  support::ProcessListView m_list;
 };
 
 // The rows of the list as texts: {column 0, column 1, column 2} per row.
@@ -176,13 +182,7 @@ inline std::string ListRepaints(CListCtrl& list) {
   return asked ? "" : "a new row asked for no repaint";
 }
 
-inline std::string WindowText(HWND window) {
-  const int length = ::GetWindowTextLengthA(window);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  const int copied = ::GetWindowTextA(window, &text[0], length + 1);
-  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-  return text;
-}
+using support::WindowText;
 
 // Counts the messages that reach `window` while the object lives; records
 // the wParam of each as well.

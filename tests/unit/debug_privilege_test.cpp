@@ -6,6 +6,7 @@
 #include "platform/app.h"
 #include "platform/string.h"
 #include "process/process_list.h"
+#include "tests/support/controls.h"
 #include "tests/support/fake_system.h"
 #include "tests/support/log_text.h"
 #include "tests/support/modal_answers.h"
@@ -291,9 +292,7 @@ TEST_F(DebugPrivilegeStepsTest, TokenRefusedWithAccessDeniedShowsTheBoxAndInitia
   ASSERT_NE(open + 1, names.end());
   EXPECT_EQ(*(open + 1), "GetLastError");
   // The window is up and its log started.
-  CString log;
-  m_dialog->Output().GetWindowText(log);
-  EXPECT_EQ(log, support::kLogStart);
+  EXPECT_EQ(support::LogText(*m_dialog), support::kLogStart);
 }
 
 TEST_F(DebugPrivilegeStepsTest, TokenRefusedWithAnyOtherCodeShowsNothing) {

@@ -49,9 +49,9 @@ class EndProcess : public ::testing::Test {
     fake::Reset();
   }
 
-  CListCtrl& List() { return (*m_host)->ProcessList(); }
+  support::ProcessListView& List() { return m_host->List(); }
   void Select(int row) { List().SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED); }
-  std::string Log() { return hosted::WindowText((*m_host)->Output().m_hWnd); }
+  std::string Log() { return m_host->Log(); }
   std::vector<hosted::ShownBox>& Boxes() { return m_host->Answered().boxes; }
   void Answer(int answer) { m_host->Answered().boxAnswer = answer; }
   void End() {
@@ -159,7 +159,7 @@ TEST_F(EndProcess,
                         Case{"process gone", "OpenProcess", ERROR_INVALID_PARAMETER},
                         Case{"creation time unreadable", "GetProcessTimes", ERROR_ACCESS_DENIED}}) {
     SCOPED_TRACE(c.what);
-    (*m_host)->Output().SetWindowText(kLogStart.c_str());
+    support::SetLogText(m_host->Dialog(), kLogStart);
     Boxes().clear();
     fake::Reset();
     fake::SetProcesses({{101, "alpha.exe", 3}, {202, "beta.exe", 5}, {303, "gamma.exe", 1}});

@@ -121,7 +121,7 @@ Outcome Observe(hosted::HostedDialog* host, const std::string& folder) {
   seen.buffers = fake::OutstandingLocalBuffers();
   seen.seamCalls = fake::SeamCallCount();
   seen.calls = fake::Calls();
-  if (host && host->Created()) seen.log = hosted::WindowText((*host)->Output().m_hWnd);
+  if (host && host->Created()) seen.log = host->Log();
   seen.dumpsPath = folder + "\\dumps";
   seen.dumps = FilesIn(seen.dumpsPath);
   return seen;
@@ -338,7 +338,7 @@ std::unique_ptr<hosted::HostedDialog> OpenWindow(const std::vector<fake::FakePro
 }
 
 void SelectRow(hosted::HostedDialog& host, DWORD processId) {
-  CListCtrl& list = host->ProcessList();
+  support::ProcessListView& list = host.List();
   for (int row = 0; row < list.GetItemCount(); ++row) {
     if (list.GetItemData(row) == processId) {
       list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -567,7 +567,7 @@ void MakeRealDump(const std::string& base) {
   fake::Reset();
   (*host)->WriteMiniDump(::GetCurrentProcessId(), "unit_tests.exe");
   const std::vector<std::string> files = FilesIn(folder.Path() + "\\dumps");
-  ASSERT_EQ(files.size(), 1u) << hosted::WindowText((*host)->Output().m_hWnd);
+  ASSERT_EQ(files.size(), 1u) << host->Log();
   RealDump() = ReadAll(folder.Path() + "\\dumps\\" + files[0]);
   EXPECT_TRUE(fake::OpenHandles().empty());
   fake::Reset();

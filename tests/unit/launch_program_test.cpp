@@ -67,7 +67,7 @@ TEST_F(LaunchProgramRequest, AsksTheShellForTheFileHiddenWithItsDefaultVerbAndNo
   HookShell(true, true);
   const char* file = "Z:\\some folder\\my program.exe";
   const char* parameters = "";
-  const HANDLE process = LaunchProgram(file, parameters);
+  ProcessHandle process = LaunchProgram(file, parameters);
 
   ASSERT_EQ(Requested().calls, 1);
   const SHELLEXECUTEINFOA& got = Requested().record;
@@ -87,18 +87,18 @@ TEST_F(LaunchProgramRequest, AsksTheShellForTheFileHiddenWithItsDefaultVerbAndNo
   expected.nShow = SW_HIDE;
   EXPECT_EQ(std::memcmp(&got, &expected, sizeof(expected)), 0);
 
-  ASSERT_NE(process, nullptr);
-  EXPECT_EQ(::GetProcessId(process), ::GetCurrentProcessId());
-  sys::CloseHandle(process);
+  ASSERT_TRUE(process);
+  EXPECT_EQ(::GetProcessId(process.get()), ::GetCurrentProcessId());
+  process.reset();
   EXPECT_TRUE(fake::OpenHandles().empty());
 }
 
 TEST_F(LaunchProgramRequest, GivesNoHandleWhenTheShellFailsOrStartsNoProcess) {
   fake::FailCall("ShellExecuteExA", ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(LaunchProgram("Z:\\missing.exe", ""), nullptr);
+  EXPECT_FALSE(LaunchProgram("Z:\\missing.exe", ""));
 
   HookShell(true, false);
-  EXPECT_EQ(LaunchProgram("Z:\\document.txt", ""), nullptr);
+  EXPECT_FALSE(LaunchProgram("Z:\\document.txt", ""));
   EXPECT_TRUE(fake::OpenHandles().empty());
 }
 
@@ -155,7 +155,7 @@ class NewProcess : public ::testing::Test {
     fake::Reset();
   }
 
-  std::string Log() { return hosted::WindowText((*m_host)->Output().m_hWnd); }
+  std::string Log() { return m_host->Log(); }
 
   std::unique_ptr<hosted::HostedDialog> m_host;
 };

@@ -6,6 +6,7 @@
 #include "platform/app.h"
 #include "platform/string.h"
 #include "process/process_list.h"
+#include "tests/support/controls.h"
 #include "tests/support/fake_system.h"
 #include "tests/support/files.h"
 #include "tests/support/hosted_dialog.h"
@@ -166,11 +167,8 @@ class MinidumpWriterTest : public ::testing::Test {
         {{kNotepadId, "notepad.exe", 3}, {kLockedId, "system.exe", 9, /*canOpen=*/false}});
   }
 
-  std::string Log() {
-    CString text;
-    m_dialog.Output().GetWindowText(text);
-    return text.str();
-  }
+  std::string Log() { return support::LogText(m_dialog); }
+  support::ProcessListView List() { return support::ProcessListView(m_dialog); }
   std::string Dumps() const { return m_folder + "\\dumps"; }
 
   ::testing::AssertionResult EverythingClosed() const {
@@ -270,19 +268,19 @@ TEST_F(MinidumpWriterTest, DumpNamesBeginWithTheFirstThreeLettersOfTheBaseName) 
 }
 
 TEST(DumpNameBase, KeepsOnlyWhatLiesBetweenTheDirectoryAndTheExtension) {
-  EXPECT_EQ(DumpNameBase("notepad.exe"), "notepad");
-  EXPECT_EQ(DumpNameBase("a.exe"), "a");
-  EXPECT_EQ(DumpNameBase("C:\\WINDOWS\\NOTEPAD.EXE"), "NOTEPAD");
-  EXPECT_EQ(DumpNameBase("C:NOTEPAD.EXE"), "NOTEPAD");
-  EXPECT_EQ(DumpNameBase("unknown"), "unknown");
-  EXPECT_EQ(DumpNameBase("my.app.exe"), "my.app");
-  EXPECT_EQ(DumpNameBase("dir.d/name"), "name");
-  EXPECT_EQ(DumpNameBase(".hidden"), "");
-  EXPECT_EQ(DumpNameBase(""), "");
+  EXPECT_STREQ(DumpNameBase("notepad.exe"), "notepad");
+  EXPECT_STREQ(DumpNameBase("a.exe"), "a");
+  EXPECT_STREQ(DumpNameBase("C:\\WINDOWS\\NOTEPAD.EXE"), "NOTEPAD");
+  EXPECT_STREQ(DumpNameBase("C:NOTEPAD.EXE"), "NOTEPAD");
+  EXPECT_STREQ(DumpNameBase("unknown"), "unknown");
+  EXPECT_STREQ(DumpNameBase("my.app.exe"), "my.app");
+  EXPECT_STREQ(DumpNameBase("dir.d/name"), "name");
+  EXPECT_STREQ(DumpNameBase(".hidden"), "");
+  EXPECT_STREQ(DumpNameBase(""), "");
   // A name longer than any fixed buffer is split whole.
   const std::string longBase(300, 'q');
-  EXPECT_EQ(DumpNameBase(CString("C:\\" + std::string(270, 'd') + "\\" + longBase + ".exe")),
-            CString(longBase));
+  EXPECT_STREQ(DumpNameBase(CString("C:\\" + std::string(270, 'd') + "\\" + longBase + ".exe")),
+               longBase.c_str());
 }
 
 TEST_F(MinidumpWriterTest, NameLongerThanAnyPartBufferStillGivesADumpNamedByItsFirstLetters) {
@@ -301,8 +299,8 @@ TEST_F(MinidumpWriterTest, NameLongerThanAnyPartBufferStillGivesADumpNamedByItsF
 TEST_F(MinidumpWriterTest, NoRowSelectedShowsTheMessageAndCreatesNoFolder) {
   hosted::Answered() = hosted::Answers();
   modal::Answer().messageBox = &hosted::AnswerBox;
-  for (int row = 0; row < m_dialog.ProcessList().GetItemCount(); ++row) {
-    m_dialog.ProcessList().SetItemState(row, 0, LVIS_SELECTED);
+  for (int row = 0; row < List().GetItemCount(); ++row) {
+    List().SetItemState(row, 0, LVIS_SELECTED);
   }
 
   m_dialog.OnCreateMiniDump();
@@ -319,9 +317,8 @@ TEST_F(MinidumpWriterTest, TheSelectedRowsProcessIsDumped) {
   DumpRequest request;
   WriteDumpsOf(AGoodDump(), &request);
   const int row = 0;
-  ASSERT_EQ(m_dialog.ProcessList().GetItemData(row), kNotepadId);
-  m_dialog.ProcessList().SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED,
-                                      LVIS_SELECTED | LVIS_FOCUSED);
+  ASSERT_EQ(List().GetItemData(row), kNotepadId);
+  List().SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 
   m_dialog.OnCreateMiniDump();
 
@@ -381,7 +378,7 @@ TEST_F(MinidumpWriterTest, ProcessThatCannotBeIdentifiedLogsTheErrorWithoutTheSt
     UseProcessTable();
     fake::SetClock(kFilledAt);
     m_dialog.RefreshProcessList();
-    m_dialog.Output().SetWindowText(kLogStart.c_str());
+    support::SetLogText(m_dialog, kLogStart);
     if (c.error == ERROR_INVALID_PARAMETER) {
       fake::SetProcesses({{kNotepadId, "newer.exe", 2, true, true, true, kFilledAt + 1}});
     } else {
@@ -436,7 +433,7 @@ TEST_F(MinidumpWriterTest, FileThatIsNotADumpCountsAsAFailedDumpAndIsDeleted) {
     SCOPED_TRACE(what);
     fake::Reset();
     UseProcessTable();
-    m_dialog.Output().SetWindowText(kLogStart.c_str());
+    support::SetLogText(m_dialog, kLogStart);
     WriteDumpsOf(content);
 
     m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");

@@ -32,7 +32,7 @@ class OutputLogTest : public ::testing::Test {
     fake::Reset();
   }
 
-  HWND Panel() { return host->Dialog().Output().m_hWnd; }
+  HWND Panel() { return support::LogPanel(host->Dialog()); }
   std::string Log() { return hosted::WindowText(Panel()); }
 
   std::unique_ptr<hosted::HostedDialog> host;

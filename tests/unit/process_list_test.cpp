@@ -35,14 +35,14 @@ class ProcessListTest : public ::testing::Test {
     ASSERT_TRUE(host->Created());
   }
 
-  CListCtrl& List() { return host->Dialog().ProcessList(); }
+  support::ProcessListView& List() { return host->List(); }
   std::vector<hosted::RowTexts> Rows() { return hosted::Rows(List()); }
   std::vector<hosted::ShownBox>& Boxes() { return host->Answered().boxes; }
 
   std::vector<std::string> Headings() {
     std::vector<std::string> headings;
     for (int column = 0; column < List().GetColumnCount(); ++column) {
-      headings.push_back(List().GetColumnHeading(column).str());
+      headings.push_back(List().GetColumnHeading(column));
     }
     return headings;
   }
@@ -117,10 +117,10 @@ TEST_F(ProcessListTest, OnVersion4_10TheSnapshotFillsTheListButNoThreadsColumnIs
 
   EXPECT_THAT(Headings(), ElementsAre("ID", "Name"));
   ASSERT_EQ(List().GetItemCount(), 2);
-  EXPECT_EQ(List().GetItemText(0, 0), "65521");
-  EXPECT_EQ(List().GetItemText(0, 1), "KERNEL32.DLL");
-  EXPECT_EQ(List().GetItemText(1, 0), "65522");
-  EXPECT_EQ(List().GetItemText(1, 1), "EXPLORER.EXE");
+  EXPECT_STREQ(List().GetItemText(0, 0), "65521");
+  EXPECT_STREQ(List().GetItemText(0, 1), "KERNEL32.DLL");
+  EXPECT_STREQ(List().GetItemText(1, 0), "65522");
+  EXPECT_STREQ(List().GetItemText(1, 1), "EXPLORER.EXE");
   EXPECT_THAT(RowData(), ElementsAre(0xFFF1u, 0xFFF2u));
   EXPECT_THAT(Boxes(), IsEmpty());
   EXPECT_EQ(fake::CountCalls("CreateToolhelp32Snapshot"), 1);
@@ -162,8 +162,8 @@ TEST_F(ProcessListTest, AnIdAbove2To31IsShownNegativeOnBothPathsWhileTheRowDataK
     fake::SetProcesses({{0x80000004u, "high.exe", 2}, {0xFFFFFFFFu, "top.exe", 3}});
     Open();
     ASSERT_EQ(List().GetItemCount(), 2);
-    EXPECT_EQ(List().GetItemText(0, 0), "-2147483644");
-    EXPECT_EQ(List().GetItemText(1, 0), "-1");
+    EXPECT_STREQ(List().GetItemText(0, 0), "-2147483644");
+    EXPECT_STREQ(List().GetItemText(1, 0), "-1");
     EXPECT_THAT(RowData(), ElementsAre(0x80000004u, 0xFFFFFFFFu));
     host.reset();
   }
@@ -253,8 +253,8 @@ TEST_F(ProcessListTest, OfMoreThan1024ProcessesOnlyTheFirst1024AreListed) {
   Open();
 
   ASSERT_EQ(List().GetItemCount(), 1024);
-  EXPECT_EQ(List().GetItemText(1023, 0), "4096");
-  EXPECT_EQ(List().GetItemText(1023, 1), "p1024.exe");
+  EXPECT_STREQ(List().GetItemText(1023, 0), "4096");
+  EXPECT_STREQ(List().GetItemText(1023, 1), "p1024.exe");
   EXPECT_EQ(fake::CountCalls("OpenProcess"), 1024);
   for (const fake::Call& call : fake::Calls()) {
     if (call.name == "EnumProcesses") {
@@ -479,7 +479,7 @@ TEST_F(ProcessListTest, RefreshAfterASortShowsTheEnumerationOrderAgain) {
 
   host->Dialog().RefreshProcessList();
   EXPECT_THAT(RowData(), ElementsAre(4u, 8u, 12u));
-  EXPECT_EQ(List().GetItemText(0, 1), "a.exe");
+  EXPECT_STREQ(List().GetItemText(0, 1), "a.exe");
 }
 
 TEST_F(ProcessListTest, ARefreshThatFailsShowsItsBoxAndLeavesTheListEmpty) {

@@ -1,6 +1,8 @@
 // The real main window, hosted in this process: its layout, columns, icons,
 // system menu, tooltip and first log line, as the user sees them.
+#include "platform/app.h"
 #include "platform/list_ctrl.h"
+#include "platform/tooltip_ctrl.h"
 #include "resources/resource.h"
 #include "tests/support/hosted_dialog.h"
 #include "tests/support/log_text.h"
@@ -208,7 +210,7 @@ TEST(ProcessListColumnsOnEveryVersion, TheListHasTheColumnsThePlatformVersionCal
 
   hosted::HostedDialog host;
   ASSERT_TRUE(host.Created());
-  CListCtrl& list = host->ProcessList();
+  support::ProcessListView& list = host.List();
 
   if (major == 4) {
     ASSERT_EQ(list.GetColumnCount(), 2);
@@ -234,7 +236,7 @@ TEST(ProcessListColumnsOnEveryVersion, TheListShowsThisVeryProcessByIdAndName) {
 
   hosted::HostedDialog host;
   ASSERT_TRUE(host.Created());
-  CListCtrl& list = host->ProcessList();
+  support::ProcessListView& list = host.List();
   ASSERT_GT(list.GetItemCount(), onlyItself ? 0 : 1);
   EXPECT_EQ(g_nextRow, list.GetItemCount());
 
@@ -242,9 +244,9 @@ TEST(ProcessListColumnsOnEveryVersion, TheListShowsThisVeryProcessByIdAndName) {
   int found = -1;
   for (int row = 0; row < list.GetItemCount(); ++row) {
     const DWORD id = static_cast<DWORD>(list.GetItemData(row));
-    EXPECT_EQ(list.GetItemText(row, 0), std::to_string(static_cast<int>(id)).c_str());
+    EXPECT_STREQ(list.GetItemText(row, 0), std::to_string(static_cast<int>(id)).c_str());
     if (!threadsShown) {
-      EXPECT_EQ(list.GetItemText(row, 2), "") << "row " << row;
+      EXPECT_STREQ(list.GetItemText(row, 2), "") << "row " << row;
     }
     if (id == self) found = row;
   }
@@ -261,7 +263,7 @@ TEST(ProcessListColumnsOnEveryVersion, TheListShowsThisVeryProcessByIdAndName) {
 TEST(MainWindowStartUp, TheLogReadsOutputAsItsOnlyLineRightAfterStartUp) {
   hosted::HostedDialog host;
   ASSERT_TRUE(host.Created());
-  const HWND panel = host->Output().m_hWnd;
+  const HWND panel = support::LogPanel(host.Dialog());
   ASSERT_EQ(panel, ::GetDlgItem(host.Window(), IDC_OUTPUT));
   EXPECT_EQ(hosted::WindowText(panel), support::kLogStart);
   // One line of text and the empty line after it.
@@ -271,7 +273,7 @@ TEST(MainWindowStartUp, TheLogReadsOutputAsItsOnlyLineRightAfterStartUp) {
 TEST(MainWindowStartUp, TheWindowShowsTheProgramIconBigAndSmall) {
   hosted::HostedDialog host;
   ASSERT_TRUE(host.Created());
-  const HICON icon = host->Icon();
+  const HICON icon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
   ASSERT_NE(icon, nullptr);
   EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageA(host.Window(), WM_GETICON, ICON_BIG, 0)), icon);
   EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageA(host.Window(), WM_GETICON, ICON_SMALL, 0)),
@@ -317,11 +319,13 @@ TEST(MainWindowStartUp, TheSystemMenuEndsWithASeparatorAndAboutVellorn) {
 }
 
 TEST(MainWindowTooltip, TheListCarriesTheRightClickHint) {
+  const std::set<HWND> before = TooltipWindowsOfThisThread();
   hosted::HostedDialog host;
   ASSERT_TRUE(host.Created());
-  const HWND tip = host->ToolTip().m_hWnd;
-  ASSERT_NE(tip, nullptr);
-  EXPECT_EQ(ClassOf(tip), TOOLTIPS_CLASSA);
+  std::set<HWND> made = TooltipWindowsOfThisThread();
+  for (const HWND old : before) made.erase(old);
+  ASSERT_EQ(made.size(), 1u);
+  const HWND tip = *made.begin();
   ASSERT_EQ(::SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
 
   char text[128] = {};
@@ -340,7 +344,7 @@ TEST(MainWindowTooltip, ClosingTheWindowLeavesNoTooltipBehind) {
   {
     hosted::HostedDialog host;
     ASSERT_TRUE(host.Created());
-    EXPECT_EQ(TooltipWindowsOfThisThread().count(host->ToolTip().m_hWnd), 1u);
+    EXPECT_EQ(TooltipWindowsOfThisThread().size(), before.size() + 1);
     host.Destroy();
   }
   EXPECT_EQ(TooltipWindowsOfThisThread(), before);
@@ -352,16 +356,16 @@ TEST(MainWindowEnter, EnterFillsTheListOnceMoreAndSetsTheLogBackToItsFirstLine) 
   const std::set<HWND> before = TooltipWindowsOfThisThread();
   hosted::HostedDialog host;
   ASSERT_TRUE(host.Created());
-  const int columns = host->ProcessList().GetColumnCount();
-  const int rows = host->ProcessList().GetItemCount();
+  const int columns = host.List().GetColumnCount();
+  const int rows = host.List().GetItemCount();
   host->AppendOutput("Starting mini dump...\r\n");
 
   host.Command(IDOK);
 
-  EXPECT_EQ(hosted::WindowText(host->Output().m_hWnd), support::kLogStart);
-  EXPECT_EQ(host->ProcessList().GetColumnCount(), 2 * columns);
+  EXPECT_EQ(host.Log(), support::kLogStart);
+  EXPECT_EQ(host.List().GetColumnCount(), 2 * columns);
   // The second fill goes onto the rows of the first.
-  EXPECT_GT(host->ProcessList().GetItemCount(), rows);
+  EXPECT_GT(host.List().GetItemCount(), rows);
   EXPECT_FALSE(::IsWindowVisible(host.Window()));
   // The tip made by the second exchange replaces the first.
   EXPECT_EQ(TooltipWindowsOfThisThread().size(), before.size() + 1);
@@ -369,22 +373,25 @@ TEST(MainWindowEnter, EnterFillsTheListOnceMoreAndSetsTheLogBackToItsFirstLine) 
   EXPECT_EQ(TooltipWindowsOfThisThread(), before);
 }
 
-TEST(MainWindowEnter, TheTooltipLeavesAWindowThatTookOverItsGoneTipsHandleAlone) {
-  hosted::HostedDialog host;
-  ASSERT_TRUE(host.Created());
-  host.Command(IDOK);  // the exchange runs again and makes a new tip
-  const HWND tip = host->ToolTip().m_hWnd;
-  ::DestroyWindow(host.Window());  // the tip goes with it
-  ASSERT_FALSE(::IsWindow(tip));
-
-  // A window of this thread that now goes by the tip's handle, as a freed
-  // handle can be handed out again.
-  const HWND other = ::CreateWindowExA(0, "STATIC", "other", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                       nullptr, nullptr, nullptr);
-  ASSERT_NE(other, nullptr);
-  host->ToolTip().m_hWnd = other;
-  host.Destroy();
-
+TEST(MainWindowTooltip, ATipWhoseGoneHandleNowNamesAnotherWindowLeavesThatWindowAlone) {
+  hosted::Application();
+  CWnd owner;
+  owner.Attach(::CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 nullptr, nullptr));
+  HWND other = nullptr;
+  {
+    CToolTipCtrl tip;
+    ASSERT_TRUE(tip.Create(&owner));
+    const HWND gone = tip.m_hWnd;
+    owner.DestroyWindow();  // the tip goes with its owner, as with the list
+    ASSERT_FALSE(::IsWindow(gone));
+    // A window of this thread that now goes by the tip's handle, as a freed
+    // handle can be handed out again.
+    other = ::CreateWindowExA(0, "STATIC", "other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                              nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    tip.m_hWnd = other;
+  }
   EXPECT_TRUE(::IsWindow(other));
   ::DestroyWindow(other);
 }
@@ -399,7 +406,7 @@ class NestingDialog : public CDialog {
   DECLARE_MESSAGE_MAP()
 
   void OnOuter(NMHDR*, LRESULT* result) {
-    PostMessage(WM_NOTIFY, kControl, reinterpret_cast<LPARAM>(&m_inner));
+    ::PostMessageA(m_hWnd, WM_NOTIFY, kControl, reinterpret_cast<LPARAM>(&m_inner));
     support::PumpMessages();
     *result = 42;
   }

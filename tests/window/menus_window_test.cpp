@@ -47,6 +47,18 @@ std::string Describe(HMENU menu) {
   return text;
 }
 
+// The command ids of a menu's items, its popups' included.
+void CollectCommands(HMENU menu, std::vector<UINT>& ids) {
+  for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+    const HMENU popup = ::GetSubMenu(menu, i);
+    if (popup != nullptr) {
+      CollectCommands(popup, ids);
+    } else if (::GetMenuItemID(menu, i) != 0) {  // a separator has id 0
+      ids.push_back(::GetMenuItemID(menu, i));
+    }
+  }
+}
+
 std::string Item(const char* label, int command) {
   return std::string(label) + "=" + std::to_string(command);
 }
@@ -88,6 +100,20 @@ TEST(Menus, TheMainWindowShowsTheMenuBar) {
   EXPECT_EQ(Describe(bar), kMainMenu);
 }
 
+TEST(Menus, EveryCommandOfTheMenuBarAndTheContextMenuReachesAHandlerOfTheWindow) {
+  hosted::HostedDialog host;
+  ASSERT_TRUE(host.Created());
+  std::vector<UINT> ids;
+  for (const UINT menuId : {IDR_MAIN_MENU, IDR_CONTEXT_MENU}) {
+    const HMENU menu = ::LoadMenuA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(menuId));
+    ASSERT_NE(menu, nullptr);
+    CollectCommands(menu, ids);
+    ::DestroyMenu(menu);
+  }
+  ASSERT_EQ(ids.size(), 9u);
+  for (const UINT id : ids) EXPECT_NE(host->FindEntry(WM_COMMAND, 0, id), nullptr) << id;
+}
+
 TEST(Menus, TheApplicationTakesTheHelpCommand) {
   CWinApp& application = hosted::Application();
   const MessageMapEntry* help = application.FindEntry(WM_COMMAND, 0, ID_HELP);
@@ -109,7 +135,7 @@ class ContextMenuTest : public ::testing::Test {
     host.Answered().cursor = POINT{321, 234};
   }
 
-  CListCtrl& List() { return host->ProcessList(); }
+  support::ProcessListView& List() { return host.List(); }
 
   // Right-clicks the list as the list reports it, and gives the result the
   // window answered.
@@ -134,7 +160,7 @@ class ContextMenuTest : public ::testing::Test {
     return row;
   }
 
-  std::string Log() { return hosted::WindowText(host->Output().m_hWnd); }
+  std::string Log() { return host.Log(); }
   std::vector<hosted::RowTexts> Rows() { return hosted::Rows(List()); }
 
   hosted::HostedDialog host;
@@ -222,7 +248,7 @@ TEST_F(ContextMenuTest, EndProcessFromTheMenuAsksBeforeEndingTheSelectedRowsProc
   EXPECT_EQ(host.Answered().boxes[0].text, "Are you sure you wish to end this process?");
   EXPECT_EQ(Log(),
             support::kLogStart + "Could not end process: " + SystemText(ERROR_INVALID_PARAMETER));
-  EXPECT_EQ(List().GetItemText(row, 1), "bogus.exe");
+  EXPECT_STREQ(List().GetItemText(row, 1), "bogus.exe");
 }
 
 // --- Refresh from every place -------------------------------------------------

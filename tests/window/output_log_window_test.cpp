@@ -14,7 +14,7 @@ class OutputLogWindowTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(host.Created()); }
 
-  HWND Panel() { return host->Output().m_hWnd; }
+  HWND Panel() { return support::LogPanel(host.Dialog()); }
   std::string Log() { return hosted::WindowText(Panel()); }
   int LineCount() { return static_cast<int>(::SendMessageA(Panel(), EM_GETLINECOUNT, 0, 0)); }
   int FirstVisibleLine() {
