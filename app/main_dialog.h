@@ -65,7 +65,8 @@ class CMainDialog : public CDialog {
 
   HICON m_hIcon;
   bool m_sortAscending;
-  // When the list was last filled: a process created later is not a row's.
+  // When the last fill began to read the processes: one created later is
+  // not a row's.
   ULONGLONG m_listFilledAt;
   CToolTipCtrl m_toolTip;
   CListCtrl m_processList;

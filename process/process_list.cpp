@@ -52,7 +52,6 @@ void CMainDialog::PrepareProcessList() {
 
 void CMainDialog::FillProcessList() {
   AddRunningProcesses();
-  m_listFilledAt = SystemTimeNow();
 }
 
 void CMainDialog::AddRunningProcesses() {
@@ -68,6 +67,9 @@ void CMainDialog::AddRunningProcesses() {
     }
     DWORD ids[kMaxProcessIds];
     DWORD bytesFilled = 0;
+    // Taken before the list's source is read: a process created later, even
+    // during the fill, is not a row's own.
+    m_listFilledAt = SystemTimeNow();
     if (!g_EnumProcesses(ids, sizeof(ids), &bytesFilled)) return;
     const DWORD count = bytesFilled / sizeof(DWORD);
     const CRedrawSuspension bulkChange(m_processList);
@@ -90,6 +92,7 @@ void CMainDialog::AddRunningProcesses() {
     return;
   }
 
+  m_listFilledAt = SystemTimeNow();
   const SnapshotHandle snapshot(createSnapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) {
     MessageBox(kLoadError, "Could not get Toolhelp32Snapshot.", MB_OK);

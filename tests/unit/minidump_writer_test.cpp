@@ -397,6 +397,34 @@ TEST_F(MinidumpWriterTest, ProcessThatCannotBeIdentifiedLogsTheErrorWithoutTheSt
   }
 }
 
+TEST_F(MinidumpWriterTest, ProcessCreatedWhileTheListWasFilledIsRefusedAsNotTheRowsOwn) {
+  // The clock reads a second later once the list's source has been read.
+  static constexpr ULONGLONG kFillStarts = 0x01DC000000000000ULL;
+  static constexpr ULONGLONG kFillEnds = kFillStarts + 10000000;
+  for (const DWORD version : {DWORD{0x0004}, DWORD{0x0206}}) {
+    SCOPED_TRACE(version == 0x0004 ? "process-status path" : "snapshot path");
+    fake::Reset();
+    fake::SetVersion(version);
+    fake::SetProcesses({{kNotepadId, "notepad.exe", 3, true, true, true, kFillStarts + 1}});
+    fake::Hook().GetSystemTimeAsFileTime = [](LPFILETIME now) {
+      const bool sourceRead =
+          fake::CountCalls("EnumProcesses") + fake::CountCalls("CreateToolhelp32Snapshot") > 0;
+      const ULONGLONG time = sourceRead ? kFillEnds : kFillStarts;
+      now->dwLowDateTime = static_cast<DWORD>(time);
+      now->dwHighDateTime = static_cast<DWORD>(time >> 32);
+    };
+    m_dialog.RefreshProcessList();
+    ASSERT_EQ(m_dialog.ProcessList().GetItemData(0), kNotepadId);
+    m_dialog.Output().SetWindowText(kLogStart.c_str());
+
+    m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+    EXPECT_EQ(Log(), kLogStart + SystemText(ERROR_INVALID_PARAMETER));
+    EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
+    EXPECT_TRUE(EverythingClosed());
+  }
+}
+
 TEST_F(MinidumpWriterTest, FailedDumpLogsTheWritersErrorAndLeavesNoFile) {
   fake::FailCall("MiniDumpWriteDump", ERROR_PARTIAL_COPY);
 
