@@ -135,10 +135,10 @@ void CMainDialog::WriteMiniDump(DWORD processId, CString name) {  // cppcheck-su
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     const DWORD error = sys::GetLastError();
+    ReportSystemError(error);
     process.reset();
     // A failed dump leaves no file, not even the empty one the name made.
     sys::DeleteFileA(temporaryName);
-    ReportSystemError(error);
     return;
   }
 

@@ -354,7 +354,7 @@ TEST_F(MinidumpWriterTest, ProcessThatCannotBeOpenedLogsItsErrorWithoutTheStartL
   EXPECT_TRUE(EverythingClosed());
 }
 
-TEST_F(MinidumpWriterTest, TemporaryFileThatCannotBeOpenedIsDeletedAndTheOpensErrorReported) {
+TEST_F(MinidumpWriterTest, TemporaryFileThatCannotBeOpenedIsReportedThenClosedAndDeleted) {
   fake::FailCall("CreateFileA", ERROR_SHARING_VIOLATION);
 
   m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
@@ -366,6 +366,12 @@ TEST_F(MinidumpWriterTest, TemporaryFileThatCannotBeOpenedIsDeletedAndTheOpensEr
             fake::LastDetail("CreateFileA"));
   EXPECT_EQ(fake::CountCalls("MiniDumpWriteDump"), 0);
   EXPECT_TRUE(EverythingClosed());
+  // Reported, then the process closed, then the empty file deleted.
+  const std::vector<std::string> names = fake::CallNames();
+  const int open = IndexOf("CreateFileA");
+  EXPECT_THAT(std::vector<std::string>(names.begin() + open, names.end()),
+              ElementsAre("CreateFileA", "GetLastError", "FormatMessageA", "LocalFree",
+                          "CloseHandle", "DeleteFileA"));
 }
 
 TEST_F(MinidumpWriterTest, ProcessThatCannotBeIdentifiedLogsTheErrorWithoutTheStartLineOrAFile) {
