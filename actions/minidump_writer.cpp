@@ -4,6 +4,7 @@
 #include "actions/process_identity.h"
 #include "app/main_dialog.h"
 #include "platform/handles.h"
+#include "platform/wait_cursor.h"
 
 #include <cstring>
 #include <string>
@@ -143,6 +144,8 @@ void CMainDialog::WriteMiniDump(DWORD processId, CString name) {  // cppcheck-su
   }
 
   AppendOutput("Starting mini dump...\r\n");
+  // The window answers nothing until the dump is written and its result logged.
+  const CWaitCursor busy;
 
   MINIDUMP_CALLBACK_INFORMATION callback{};
   callback.CallbackRoutine = MiniDumpIncludeAll;

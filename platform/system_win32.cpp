@@ -105,4 +105,11 @@ BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info) {
   return ::ShellExecuteExA(info);
 }
 
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
+  return ::LoadCursorA(instance, name);
+}
+HCURSOR SetCursor(HCURSOR cursor) {
+  return ::SetCursor(cursor);
+}
+
 }  // namespace sys

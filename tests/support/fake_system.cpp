@@ -458,6 +458,8 @@ DWORD TypicalError(const char* name) {
       {"LocalFree", ERROR_INVALID_HANDLE},
       {"MiniDumpWriteDump", ERROR_PARTIAL_COPY},
       {"ShellExecuteExA", ERROR_FILE_NOT_FOUND},
+      {"LoadCursorA", ERROR_RESOURCE_NAME_NOT_FOUND},
+      {"SetCursor", 0},
       {"CreateToolhelp32Snapshot", ERROR_NOT_ENOUGH_MEMORY},
       {"Process32First", ERROR_NO_MORE_FILES},
       {"Process32Next", ERROR_NO_MORE_FILES},
@@ -921,6 +923,29 @@ BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info) {
     Track(info->hProcess, "ShellExecuteExA", "process:" + Dec(::GetProcessId(info->hProcess)));
   }
   return started;
+}
+
+// The pointer's shape
+
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
+  const std::string id = IS_INTRESOURCE(name) ? Dec(reinterpret_cast<uintptr_t>(name)) : Text(name);
+  if (auto failure = Enter("LoadCursorA", Join({Pointer(instance), id}))) {
+    return Fail<HCURSOR>(nullptr, failure->error);
+  }
+  const auto hook = S().hooks.LoadCursorA;
+  const HCURSOR cursor = hook ? hook(instance, name) : ::LoadCursorA(instance, name);
+  // Shared cursors are never released: named, not tracked.
+  if (cursor) {
+    fake::KeepLastError keep;
+    S().labels[cursor] = "cursor:" + id;
+  }
+  return cursor;
+}
+
+HCURSOR SetCursor(HCURSOR cursor) {
+  Enter("SetCursor", HandleText(cursor));  // cannot fail
+  if (auto hook = S().hooks.SetCursor) return hook(cursor);
+  return ::SetCursor(cursor);
 }
 
 }  // namespace sys

@@ -14,8 +14,8 @@
 //   a chosen last-error value, without calling the real function. The failure
 //   value is the one the real function gives: null, 0, FALSE or
 //   INVALID_HANDLE_VALUE; LocalFree gives back its argument. GetCurrentProcess,
-//   GetVersion and GetSystemTimeAsFileTime cannot fail: a script aimed at them is used up and the
-//   call behaves normally. AdjustTokenPrivileges fails with TRUE when the error is
+//   GetVersion, GetSystemTimeAsFileTime and SetCursor cannot fail: a script aimed at them is used
+//   up and the call behaves normally. AdjustTokenPrivileges fails with TRUE when the error is
 //   ERROR_NOT_ALL_ASSIGNED (1300), as the real call does, and FALSE otherwise;
 //   ScriptAdjustTokenPrivileges chooses both.
 // - Hook() replaces the real function by a test's own (still recorded, still
@@ -75,6 +75,10 @@
 //                          process:1234,1234,file:Z:\w\a.tmp,0,callback
 //   ShellExecuteExA        size,mask,verb,file,parameters,show
 //                                                            112,0x40,null,Z:\w\p.exe,,0
+//   LoadCursorA            instance,name (a number for a resource id)
+//                                                            null,32514
+//   SetCursor              cursor ("cursor:<id>" for what LoadCursorA gave)
+//                                                            cursor:32514
 //   CreateToolhelp32Snapshot flags,id                        0x2,0
 //   Process32First/Next    snapshot,dwSize                   snapshot,304
 //   EnumProcesses          buffer bytes                      4096
@@ -168,6 +172,8 @@ struct Hooks {
                      PMINIDUMP_USER_STREAM_INFORMATION, PMINIDUMP_CALLBACK_INFORMATION)>
       MiniDumpWriteDump;
   std::function<BOOL(SHELLEXECUTEINFOA*)> ShellExecuteExA;
+  std::function<HCURSOR(HINSTANCE, LPCSTR)> LoadCursorA;
+  std::function<HCURSOR(HCURSOR)> SetCursor;
 
   // Entry points that GetProcAddress hands out.
   std::function<HANDLE(DWORD, DWORD)> CreateToolhelp32Snapshot;

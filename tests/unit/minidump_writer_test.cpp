@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -215,11 +216,12 @@ TEST_F(MinidumpWriterTest, SuccessfulDumpLogsItsFinalPathAndLeavesOnlyTheDumpFil
 
   // How the folder, the process and the file were opened, and in which order.
   const std::string temporary = Dumps() + "\\" + files[0].substr(0, files[0].size() - 3) + "tmp";
-  EXPECT_THAT(NamesWithout("GetLastError"),
-              ElementsAre("GetCurrentDirectoryA", "CreateDirectoryA", "OpenProcess",
-                          "GetProcessTimes", "GetTempFileNameA", "CreateFileA", "MiniDumpWriteDump",
-                          "CloseHandle", "CloseHandle", "CreateFileA", "ReadFile", "GetFileSizeEx",
-                          "CloseHandle", "MoveFileA"));
+  EXPECT_THAT(
+      NamesWithout("GetLastError"),
+      ElementsAre("GetCurrentDirectoryA", "CreateDirectoryA", "OpenProcess", "GetProcessTimes",
+                  "GetTempFileNameA", "CreateFileA", "LoadCursorA", "SetCursor",
+                  "MiniDumpWriteDump", "CloseHandle", "CloseHandle", "CreateFileA", "ReadFile",
+                  "GetFileSizeEx", "CloseHandle", "MoveFileA", "SetCursor"));
   EXPECT_EQ(fake::Calls()[IndexOf("GetCurrentDirectoryA")].detail, "260");
   EXPECT_EQ(fake::Calls()[IndexOf("CreateDirectoryA")].detail, Dumps());
   EXPECT_EQ(fake::Calls()[IndexOf("OpenProcess")].detail, "0x410,0,4242");
@@ -447,6 +449,42 @@ TEST_F(MinidumpWriterTest, FailedDumpLogsTheWritersErrorAndLeavesNoFile) {
   EXPECT_THAT(std::vector<std::string>(names.begin() + dump, names.begin() + dump + 6),
               ElementsAre("MiniDumpWriteDump", "GetLastError", "CloseHandle", "CloseHandle",
                           "DeleteFileA", "FormatMessageA"));
+}
+
+TEST_F(MinidumpWriterTest, ThePointerWaitsFromJustBeforeTheDumpUntilItsResultIsLogged) {
+  // The log as it read at each change of the pointer.
+  static std::vector<std::string> logAtChange;
+  static const HCURSOR kArrow = reinterpret_cast<HCURSOR>(uintptr_t{0xA770});
+  for (const bool writerFails : {false, true}) {
+    SCOPED_TRACE(writerFails ? "the writer fails" : "the dump is written");
+    fake::Reset();
+    UseProcessTable();
+    m_dialog.Output().SetWindowText(kLogStart.c_str());
+    if (writerFails) {
+      fake::FailCall("MiniDumpWriteDump", ERROR_PARTIAL_COPY);
+    } else {
+      WriteDumpsOf(AGoodDump());
+    }
+    logAtChange.clear();
+    fake::Hook().SetCursor = [this](HCURSOR) {
+      logAtChange.push_back(Log());
+      return kArrow;
+    };
+
+    m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+    const int dump = IndexOf("MiniDumpWriteDump");
+    ASSERT_EQ(fake::CountCalls("SetCursor"), 2);
+    EXPECT_EQ(fake::Calls()[IndexOf("LoadCursorA")].detail, "null,32514");
+    EXPECT_EQ(fake::Calls()[IndexOf("SetCursor", 1)].detail, "cursor:32514");
+    EXPECT_LT(IndexOf("SetCursor", 1), dump);
+    EXPECT_EQ(fake::Calls()[IndexOf("SetCursor", 2)].detail, "0xa770");
+    EXPECT_GT(IndexOf("SetCursor", 2), dump);
+    ASSERT_EQ(logAtChange.size(), 2u);
+    EXPECT_EQ(logAtChange[0], kLogStart + kStarting);
+    EXPECT_EQ(logAtChange[1], Log()) << "the pointer came back before the result was logged";
+    EXPECT_NE(Log(), kLogStart + kStarting);
+  }
 }
 
 TEST_F(MinidumpWriterTest, FailedDumpWithAnErrorWithoutTextLogsOnlyTheStartLine) {
