@@ -133,3 +133,8 @@ CString CListCtrl::GetColumnHeading(int column) const {
 int CListCtrl::GetColumnWidth(int column) const {
   return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
 }
+
+BOOL CListCtrl::SetColumnWidth(int column, int width) {
+  return static_cast<BOOL>(
+      SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0)));
+}

@@ -29,4 +29,5 @@ class CListCtrl : public CWnd {
   int GetColumnCount() const;
   CString GetColumnHeading(int column) const;
   int GetColumnWidth(int column) const;
+  BOOL SetColumnWidth(int column, int width);
 };

@@ -112,4 +112,14 @@ HCURSOR SetCursor(HCURSOR cursor) {
   return ::SetCursor(cursor);
 }
 
+HDC GetDC(HWND window) {
+  return ::GetDC(window);
+}
+int ReleaseDC(HWND window, HDC dc) {
+  return ::ReleaseDC(window, dc);
+}
+int GetDeviceCaps(HDC dc, int index) {
+  return ::GetDeviceCaps(dc, index);
+}
+
 }  // namespace sys

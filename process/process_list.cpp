@@ -2,6 +2,7 @@
 #include "app/main_dialog.h"
 
 #include "actions/process_identity.h"
+#include "platform/dpi.h"
 #include "platform/handles.h"
 #include "platform/string.h"
 #include "process/process_list.h"
@@ -43,10 +44,14 @@ Function EntryPoint(HMODULE module, const char* name) {
 
 void CMainDialog::PrepareProcessList() {
   m_processList.SetExtendedStyle(m_processList.GetExtendedStyle() | LVS_EX_FULLROWSELECT);
-  m_processList.InsertColumn(0, "ID", LVCFMT_LEFT, 50, -1);
-  m_processList.InsertColumn(1, "Name", LVCFMT_LEFT, 180, -1);
+  // The widths are for 96 DPI: the system scales the dialog and its text, but
+  // not the pixels a program sets.
+  m_columnDpi = WindowDpi(m_processList.m_hWnd);
+  const auto width = [this](int pixels) { return ScaleForDpi(pixels, kDefaultDpi, m_columnDpi); };
+  m_processList.InsertColumn(0, "ID", LVCFMT_LEFT, width(50), -1);
+  m_processList.InsertColumn(1, "Name", LVCFMT_LEFT, width(180), -1);
   if (MajorVersion(sys::GetVersion()) != 4) {
-    m_processList.InsertColumn(2, "Threads", LVCFMT_LEFT, 70, -1);
+    m_processList.InsertColumn(2, "Threads", LVCFMT_LEFT, width(70), -1);
   }
 }
 

@@ -21,8 +21,9 @@
 // - Hook() replaces the real function by a test's own (still recorded, still
 //   subject to scripted failures, handles it returns still accounted).
 // - Handle accounting: what OpenProcess, OpenProcessToken, CreateFileA,
-//   CreateToolhelp32Snapshot, LoadLibraryA and ShellExecuteExA (hProcess)
-//   produce is tracked until CloseHandle / FreeLibrary releases it. Closing an
+//   CreateToolhelp32Snapshot, LoadLibraryA, ShellExecuteExA (hProcess) and
+//   GetDC produce is tracked until CloseHandle / FreeLibrary / ReleaseDC
+//   releases it. Closing an
 //   unknown or already closed handle, or releasing a module that
 //   GetModuleHandleA only looked up, counts as a bad close. Buffers that
 //   FormatMessageA allocates are tracked until LocalFree.
@@ -79,6 +80,9 @@
 //                                                            null,32514
 //   SetCursor              cursor ("cursor:<id>" for what LoadCursorA gave)
 //                                                            cursor:32514
+//   GetDC                  window                            null
+//   ReleaseDC              window,dc                         null,dc:screen
+//   GetDeviceCaps          dc,index                          dc:screen,88
 //   CreateToolhelp32Snapshot flags,id                        0x2,0
 //   Process32First/Next    snapshot,dwSize                   snapshot,304
 //   EnumProcesses          buffer bytes                      4096
@@ -174,6 +178,9 @@ struct Hooks {
   std::function<BOOL(SHELLEXECUTEINFOA*)> ShellExecuteExA;
   std::function<HCURSOR(HINSTANCE, LPCSTR)> LoadCursorA;
   std::function<HCURSOR(HCURSOR)> SetCursor;
+  std::function<HDC(HWND)> GetDC;
+  std::function<int(HWND, HDC)> ReleaseDC;
+  std::function<int(HDC, int)> GetDeviceCaps;
 
   // Entry points that GetProcAddress hands out.
   std::function<HANDLE(DWORD, DWORD)> CreateToolhelp32Snapshot;
