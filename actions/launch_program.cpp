@@ -8,11 +8,13 @@
 
 #include <cstring>
 
-ProcessHandle LaunchProgram(const char* file, const char* parameters) {
+ProcessHandle LaunchProgram(HWND owner, const char* file, const char* parameters) {
   SHELLEXECUTEINFOA info;
   std::memset(&info, 0, sizeof(info));
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  // Its error box is then modal to the owner, like every box of the program.
+  info.hwnd = owner;
   info.lpFile = file;
   info.lpParameters = parameters;
   info.nShow = SW_HIDE;
@@ -30,5 +32,5 @@ void CMainDialog::OnNewProcess() {
   AppendOutput("Creating process...\r\n");
   AppendOutput(path + "\r\n");
   // Whether the program started is not reported; its handle is not needed.
-  const ProcessHandle process = LaunchProgram(path, "");
+  const ProcessHandle process = LaunchProgram(m_hWnd, path, "");
 }

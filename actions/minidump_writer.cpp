@@ -4,6 +4,7 @@
 #include "actions/process_identity.h"
 #include "app/main_dialog.h"
 #include "platform/handles.h"
+#include "platform/wait_cursor.h"
 
 #include <cstring>
 #include <string>
@@ -135,14 +136,16 @@ void CMainDialog::WriteMiniDump(DWORD processId, CString name) {  // cppcheck-su
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     const DWORD error = sys::GetLastError();
+    ReportSystemError(error);
     process.reset();
     // A failed dump leaves no file, not even the empty one the name made.
     sys::DeleteFileA(temporaryName);
-    ReportSystemError(error);
     return;
   }
 
   AppendOutput("Starting mini dump...\r\n");
+  // The window answers nothing until the dump is written and its result logged.
+  const CWaitCursor busy;
 
   MINIDUMP_CALLBACK_INFORMATION callback{};
   callback.CallbackRoutine = MiniDumpIncludeAll;

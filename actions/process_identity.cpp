@@ -34,6 +34,11 @@ bool ExistedAt(HANDLE process, ULONGLONG time, DWORD& error) {
     error = sys::GetLastError();
     return false;
   }
+  // Both times come from the system clock. When it is set back after a fill,
+  // say by an hour, a process created in the hour before the step is refused
+  // until the clock passes its creation time again, and a refresh does not
+  // help; reading each process's creation time during the fill would, at the
+  // cost of more calls per row.
   if (AsNumber(creation) > time) {
     error = ERROR_INVALID_PARAMETER;
     return false;

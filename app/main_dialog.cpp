@@ -3,6 +3,7 @@
 #include "app/main_dialog.h"
 
 #include "platform/app.h"
+#include "platform/dpi.h"
 #include "platform/menu.h"
 #include "platform/paint_dc.h"
 #include "resources/resource.h"
@@ -11,7 +12,8 @@ CMainDialog::CMainDialog(CWnd* parent)
     : CDialog(IDD_MAIN, parent),
       m_hIcon(AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : nullptr),
       m_sortAscending(true),
-      m_listFilledAt(0) {}
+      m_listFilledAt(0),
+      m_columnDpi(kDefaultDpi) {}
 
 CMainDialog::~CMainDialog() {
   DisableDebugPrivilege();
@@ -71,4 +73,16 @@ void CMainDialog::OnPaint() {
 
 HCURSOR CMainDialog::OnQueryDragIcon() {
   return static_cast<HCURSOR>(m_hIcon);
+}
+
+void CMainDialog::OnDpiChanged(UINT dpi, const RECT*) {
+  // The columns keep the widths they have, the user's own included, at the
+  // new scale.
+  for (int column = 0; column < m_processList.GetColumnCount(); ++column) {
+    m_processList.SetColumnWidth(
+        column, ScaleForDpi(m_processList.GetColumnWidth(column), m_columnDpi, dpi));
+  }
+  m_columnDpi = dpi;
+  // The system's own handling places the window and scales the dialog.
+  Default();
 }

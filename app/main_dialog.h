@@ -48,6 +48,8 @@ class CMainDialog : public CDialog {
   void OnPaint();
   HCURSOR OnQueryDragIcon();
   void OnSysCommand(UINT command, LPARAM lParam);
+  // Moved to a monitor of another scale: `dpi` is the new one's.
+  void OnDpiChanged(UINT dpi, const RECT* suggested);
 
   // Debug privilege, enabled at start and given up at teardown.
   void EnableDebugPrivilege();
@@ -59,8 +61,11 @@ class CMainDialog : public CDialog {
 
   HICON m_hIcon;
   bool m_sortAscending;
-  // When the list was last filled: a process created later is not a row's.
+  // When the last fill began to read the processes: one created later is
+  // not a row's.
   ULONGLONG m_listFilledAt;
+  // The DPI the list's column widths are measured at.
+  UINT m_columnDpi;
   CToolTipCtrl m_toolTip;
   CListCtrl m_processList;
   CRichEditCtrl m_output;

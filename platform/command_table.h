@@ -77,6 +77,12 @@ class CCmdTarget {
   {WM_QUERYDRAGICON, 0, 0, [](CCmdTarget* target, WPARAM, LPARAM) -> LRESULT {             \
      return reinterpret_cast<LRESULT>(static_cast<ThisClass*>(target)->OnQueryDragIcon()); \
    }},
+#define ON_WM_DPICHANGED()                                                                 \
+  {WM_DPICHANGED, 0, 0, [](CCmdTarget* target, WPARAM wParam, LPARAM lParam) -> LRESULT {  \
+     static_cast<ThisClass*>(target)->OnDpiChanged(LOWORD(wParam),                         \
+                                                   reinterpret_cast<const RECT*>(lParam)); \
+     return 0;                                                                             \
+   }},
 #define ON_WM_SYSCOMMAND()                                                                \
   {WM_SYSCOMMAND, 0, 0, [](CCmdTarget* target, WPARAM wParam, LPARAM lParam) -> LRESULT { \
      static_cast<ThisClass*>(target)->OnSysCommand(static_cast<UINT>(wParam), lParam);    \

@@ -44,7 +44,10 @@ INT_PTR CDialog::DoModal() {
   if (!m_ended && ::IsWindow(hwnd) && !::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOW);
 
   const bool disableOwner = owner != nullptr && ::IsWindowEnabled(owner);
-  if (disableOwner) ::EnableWindow(owner, FALSE);
+  if (disableOwner) {
+    ::EnableWindow(owner, FALSE);
+    m_disabledOwner = owner;
+  }
 
   // The modal run ends when the dialog ends itself or its window is destroyed.
   MSG message;
@@ -61,12 +64,16 @@ INT_PTR CDialog::DoModal() {
     }
   }
 
-  if (disableOwner) {
-    ::EnableWindow(owner, TRUE);
-    ::SetActiveWindow(owner);
-  }
+  EnableOwner();
+  if (disableOwner) ::SetActiveWindow(owner);
   if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
   return m_result;
+}
+
+void CDialog::EnableOwner() {
+  // Hiding or destroying the active window while its owner is disabled makes
+  // Windows activate another program's window: the owner comes back first.
+  if (m_disabledOwner != nullptr) ::EnableWindow(std::exchange(m_disabledOwner, nullptr), TRUE);
 }
 
 HWND CDialog::Create(HWND owner) {
@@ -78,6 +85,7 @@ HWND CDialog::Create(HWND owner) {
 void CDialog::EndDialog(int result) {
   m_result = result;
   m_ended = true;
+  EnableOwner();
   if (m_hWnd != nullptr) {
     ::ShowWindow(m_hWnd, SW_HIDE);
     // Wakes the modal run so that it sees the end.
@@ -118,6 +126,11 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
   }
   // Messages before WM_INITDIALOG (WM_SETFONT) take default handling.
   if (self == nullptr) return FALSE;
+  // However the window goes, it is hidden first.
+  if (message == WM_WINDOWPOSCHANGING &&
+      (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW) != 0) {
+    self->EnableOwner();
+  }
 
   const INT_PTR result = self->Dispatch(message, wParam, lParam);
   if (message == WM_NCDESTROY) {

@@ -51,9 +51,12 @@ class CDialog : public CWnd {
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Route(UINT message, WPARAM wParam, LPARAM lParam, const bool& defaultRequested);
+  // Gives the input back to the owner that the modal run disabled, if any.
+  void EnableOwner();
 
   UINT m_templateId;
   CWnd* m_parent;
   bool m_ended = false;
   INT_PTR m_result = -1;
+  HWND m_disabledOwner = nullptr;
 };

@@ -74,9 +74,17 @@ struct LocalMemoryTraits {
   static void Close(Type memory) { sys::LocalFree(memory); }
 };
 
+// The screen's device context (GetDC of no window).
+struct ScreenDcTraits {
+  using Type = HDC;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type dc) { sys::ReleaseDC(nullptr, dc); }
+};
+
 using ProcessHandle = UniqueResource<KernelHandleTraits>;
 using TokenHandle = UniqueResource<KernelHandleTraits>;
 using FileHandle = UniqueResource<FileHandleTraits>;
 using SnapshotHandle = UniqueResource<FileHandleTraits>;
 using LoadedLibrary = UniqueResource<LibraryTraits>;
 using LocalMemory = UniqueResource<LocalMemoryTraits>;
+using ScreenDc = UniqueResource<ScreenDcTraits>;

@@ -100,3 +100,17 @@ BOOL CListCtrl::SortItems(PFNLVCOMPARE compare, DWORD_PTR data) {
   return static_cast<BOOL>(
       SendMessage(LVM_SORTITEMS, static_cast<WPARAM>(data), reinterpret_cast<LPARAM>(compare)));
 }
+
+int CListCtrl::GetColumnCount() const {
+  const HWND header = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
+  return header ? static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+int CListCtrl::GetColumnWidth(int column) const {
+  return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
+}
+
+BOOL CListCtrl::SetColumnWidth(int column, int width) {
+  return static_cast<BOOL>(
+      SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0)));
+}

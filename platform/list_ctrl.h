@@ -24,4 +24,7 @@ class CListCtrl : public CWnd {
   DWORD GetExtendedStyle() const;
   DWORD SetExtendedStyle(DWORD style);  // LVM_SETEXTENDEDLISTVIEWSTYLE, mask 0
   BOOL SortItems(PFNLVCOMPARE compare, DWORD_PTR data);
+  int GetColumnCount() const;
+  int GetColumnWidth(int column) const;
+  BOOL SetColumnWidth(int column, int width);
 };

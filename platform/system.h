@@ -1,6 +1,6 @@
 // The system services Vellorn's logic uses: kernel32, advapi32, psapi (by
-// name at run time), dbghelp and shell32; and the modal calls that wait for a
-// person (message box, popup menu, file dialog) with the pointer's position.
+// name at run time), dbghelp, shell32, user32's pointer and the screen's DPI; and the modal calls
+// that wait for a person (message box, popup menu, file dialog) with the pointer's position.
 //
 // Every call of the program's logic goes through these plain functions. The
 // program links the real forwarders (system_win32.cpp, modal_win32.cpp); the
@@ -70,6 +70,15 @@ BOOL MiniDumpWriteDump(HANDLE process, DWORD processId, HANDLE file, MINIDUMP_TY
 
 // The shell's program launcher
 BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info);
+
+// The pointer's shape
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
+HCURSOR SetCursor(HCURSOR cursor);
+
+// The screen's device context, for its resolution
+HDC GetDC(HWND window);
+int ReleaseDC(HWND window, HDC dc);
+int GetDeviceCaps(HDC dc, int index);
 
 // What a person answers, and where the pointer is
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);

@@ -105,4 +105,21 @@ BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info) {
   return ::ShellExecuteExA(info);
 }
 
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
+  return ::LoadCursorA(instance, name);
+}
+HCURSOR SetCursor(HCURSOR cursor) {
+  return ::SetCursor(cursor);
+}
+
+HDC GetDC(HWND window) {
+  return ::GetDC(window);
+}
+int ReleaseDC(HWND window, HDC dc) {
+  return ::ReleaseDC(window, dc);
+}
+int GetDeviceCaps(HDC dc, int index) {
+  return ::GetDeviceCaps(dc, index);
+}
+
 }  // namespace sys

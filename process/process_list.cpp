@@ -2,6 +2,7 @@
 #include "app/main_dialog.h"
 
 #include "actions/process_identity.h"
+#include "platform/dpi.h"
 #include "platform/handles.h"
 #include "platform/string.h"
 #include "process/process_list.h"
@@ -43,16 +44,19 @@ Function EntryPoint(HMODULE module, const char* name) {
 
 void CMainDialog::PrepareProcessList() {
   m_processList.SetExtendedStyle(m_processList.GetExtendedStyle() | LVS_EX_FULLROWSELECT);
-  m_processList.InsertColumn(0, "ID", LVCFMT_LEFT, 50, -1);
-  m_processList.InsertColumn(1, "Name", LVCFMT_LEFT, 180, -1);
+  // The widths are for 96 DPI: the system scales the dialog and its text, but
+  // not the pixels a program sets.
+  m_columnDpi = WindowDpi(m_processList.m_hWnd);
+  const auto width = [this](int pixels) { return ScaleForDpi(pixels, kDefaultDpi, m_columnDpi); };
+  m_processList.InsertColumn(0, "ID", LVCFMT_LEFT, width(50), -1);
+  m_processList.InsertColumn(1, "Name", LVCFMT_LEFT, width(180), -1);
   if (MajorVersion(sys::GetVersion()) != 4) {
-    m_processList.InsertColumn(2, "Threads", LVCFMT_LEFT, 70, -1);
+    m_processList.InsertColumn(2, "Threads", LVCFMT_LEFT, width(70), -1);
   }
 }
 
 void CMainDialog::FillProcessList() {
   AddRunningProcesses();
-  m_listFilledAt = SystemTimeNow();
 }
 
 void CMainDialog::AddRunningProcesses() {
@@ -68,6 +72,9 @@ void CMainDialog::AddRunningProcesses() {
     }
     DWORD ids[kMaxProcessIds];
     DWORD bytesFilled = 0;
+    // Taken before the list's source is read: a process created later, even
+    // during the fill, is not a row's own.
+    m_listFilledAt = SystemTimeNow();
     if (!g_EnumProcesses(ids, sizeof(ids), &bytesFilled)) return;
     const DWORD count = bytesFilled / sizeof(DWORD);
     const CRedrawSuspension bulkChange(m_processList);
@@ -90,6 +97,7 @@ void CMainDialog::AddRunningProcesses() {
     return;
   }
 
+  m_listFilledAt = SystemTimeNow();
   const SnapshotHandle snapshot(createSnapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) {
     MessageBox(kLoadError, "Could not get Toolhelp32Snapshot.", MB_OK);

@@ -233,6 +233,34 @@ TEST(NewAndEndProcessFromOutside,
   EXPECT_TRUE(later.Running());
 }
 
+TEST(NewAndEndProcessFromOutside,
+     TheShellsBoxForAFileItCannotStartBelongsToTheMainWindowWhichTakesNoInputMeanwhile) {
+  e2e::VellornSession vellorn;
+  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+  // No program is associated with this kind of file.
+  const std::string file = vellorn.Folder() + "\\nothing opens me.vellorn-data";
+  FILE* created = std::fopen(file.c_str(), "wb");
+  ASSERT_NE(created, nullptr);
+  std::fclose(created);
+  const std::string firstLog = vellorn.Log();
+
+  vellorn.Command(ID_PROCESS_NEW);
+  const e2e::Box dialog = vellorn.WaitForBox();
+  ASSERT_TRUE(dialog) << "no file-open dialog";
+  ASSERT_TRUE(e2e::OpenFileInDialog(dialog, file));
+
+  const e2e::Box shellBox = vellorn.WaitForBox();
+  ASSERT_TRUE(shellBox) << "the shell showed no box";
+  EXPECT_EQ(GetWindow(shellBox.window, GW_OWNER), vellorn.Window());
+  EXPECT_FALSE(IsWindowEnabled(vellorn.Window()));
+  EXPECT_EQ(vellorn.Log(), firstLog + "Creating process...\r\n" + file + "\r\n");
+
+  ASSERT_TRUE(e2e::AnswerBox(shellBox, IDOK));
+  EXPECT_TRUE(e2e::WaitFor([&] { return IsWindowEnabled(vellorn.Window()) != FALSE; }));
+  EXPECT_TRUE(vellorn.Idle());
+  EXPECT_EQ(vellorn.OpenBoxCount(), 0);
+}
+
 TEST(EndProcessFromOutside,
      AProcessGoneSinceTheListWasFilledIsReportedWithTheSystemTextAndItsRowStays) {
   const std::string folder = e2e::FreshFolderForCurrentTest();

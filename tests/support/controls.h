@@ -42,10 +42,6 @@ class ProcessListView : public CListCtrl {
     item.stateMask = mask;
     SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
   }
-  int GetColumnCount() const {
-    const HWND header = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
-    return static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
-  }
   std::string GetColumnHeading(int column) const {
     char buffer[MAX_PATH] = {};
     LVCOLUMNA info{};
@@ -54,9 +50,6 @@ class ProcessListView : public CListCtrl {
     info.cchTextMax = sizeof(buffer);
     SendMessage(LVM_GETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info));
     return buffer;
-  }
-  int GetColumnWidth(int column) const {
-    return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
   }
 };
 

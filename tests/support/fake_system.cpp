@@ -460,6 +460,11 @@ DWORD TypicalError(const char* name) {
       {"LocalFree", ERROR_INVALID_HANDLE},
       {"MiniDumpWriteDump", ERROR_PARTIAL_COPY},
       {"ShellExecuteExA", ERROR_FILE_NOT_FOUND},
+      {"LoadCursorA", ERROR_RESOURCE_NAME_NOT_FOUND},
+      {"SetCursor", 0},
+      {"GetDC", ERROR_NOT_ENOUGH_MEMORY},
+      {"ReleaseDC", ERROR_INVALID_HANDLE},
+      {"GetDeviceCaps", ERROR_INVALID_HANDLE},
       {"CreateToolhelp32Snapshot", ERROR_NOT_ENOUGH_MEMORY},
       {"Process32First", ERROR_NO_MORE_FILES},
       {"Process32Next", ERROR_NO_MORE_FILES},
@@ -923,6 +928,57 @@ BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info) {
     Track(info->hProcess, "ShellExecuteExA", "process:" + Dec(::GetProcessId(info->hProcess)));
   }
   return started;
+}
+
+// The pointer's shape
+
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
+  const std::string id = IS_INTRESOURCE(name) ? Dec(reinterpret_cast<uintptr_t>(name)) : Text(name);
+  if (auto failure = Enter("LoadCursorA", Join({Pointer(instance), id}))) {
+    return Fail<HCURSOR>(nullptr, failure->error);
+  }
+  const auto hook = S().hooks.LoadCursorA;
+  const HCURSOR cursor = hook ? hook(instance, name) : ::LoadCursorA(instance, name);
+  // Shared cursors are never released: named, not tracked.
+  if (cursor) {
+    fake::KeepLastError keep;
+    S().labels[cursor] = "cursor:" + id;
+  }
+  return cursor;
+}
+
+HCURSOR SetCursor(HCURSOR cursor) {
+  Enter("SetCursor", HandleText(cursor));  // cannot fail
+  if (auto hook = S().hooks.SetCursor) return hook(cursor);
+  return ::SetCursor(cursor);
+}
+
+// The screen's device context
+
+HDC GetDC(HWND window) {
+  if (auto failure = Enter("GetDC", HandleText(window))) return Fail<HDC>(nullptr, failure->error);
+  const auto hook = S().hooks.GetDC;
+  const HDC dc = hook ? hook(window) : ::GetDC(window);
+  if (dc) Track(dc, "GetDC", window ? "dc:" + HandleText(window) : "dc:screen");
+  return dc;
+}
+
+int ReleaseDC(HWND window, HDC dc) {
+  if (auto failure = Enter("ReleaseDC", Join({HandleText(window), HandleText(dc)}))) {
+    return Fail(0, failure->error);
+  }
+  const bool known = fake::Release(dc);
+  if (auto hook = S().hooks.ReleaseDC) return hook(window, dc);
+  if (!known) return Fail(0, ERROR_INVALID_HANDLE);
+  return ::ReleaseDC(window, dc);
+}
+
+int GetDeviceCaps(HDC dc, int index) {
+  if (auto failure = Enter("GetDeviceCaps", Join({HandleText(dc), Dec(index)}))) {
+    return Fail(0, failure->error);
+  }
+  if (auto hook = S().hooks.GetDeviceCaps) return hook(dc, index);
+  return ::GetDeviceCaps(dc, index);
 }
 
 }  // namespace sys

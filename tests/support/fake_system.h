@@ -14,15 +14,16 @@
 //   a chosen last-error value, without calling the real function. The failure
 //   value is the one the real function gives: null, 0, FALSE or
 //   INVALID_HANDLE_VALUE; LocalFree gives back its argument. GetCurrentProcess,
-//   GetVersion and GetSystemTimeAsFileTime cannot fail: a script aimed at them is used up and the
-//   call behaves normally. AdjustTokenPrivileges fails with TRUE when the error is
+//   GetVersion, GetSystemTimeAsFileTime and SetCursor cannot fail: a script aimed at them is used
+//   up and the call behaves normally. AdjustTokenPrivileges fails with TRUE when the error is
 //   ERROR_NOT_ALL_ASSIGNED (1300), as the real call does, and FALSE otherwise;
 //   ScriptAdjustTokenPrivileges chooses both.
 // - Hook() replaces the real function by a test's own (still recorded, still
 //   subject to scripted failures, handles it returns still accounted).
 // - Handle accounting: what OpenProcess, OpenProcessToken, CreateFileA,
-//   CreateToolhelp32Snapshot, LoadLibraryA and ShellExecuteExA (hProcess)
-//   produce is tracked until CloseHandle / FreeLibrary releases it. Closing an
+//   CreateToolhelp32Snapshot, LoadLibraryA, ShellExecuteExA (hProcess) and
+//   GetDC produce is tracked until CloseHandle / FreeLibrary / ReleaseDC
+//   releases it. Closing an
 //   unknown or already closed handle, or releasing a module that
 //   GetModuleHandleA only looked up, counts as a bad close. Buffers that
 //   FormatMessageA allocates are tracked until LocalFree.
@@ -75,6 +76,13 @@
 //                          process:1234,1234,file:Z:\w\a.tmp,0,callback
 //   ShellExecuteExA        size,mask,verb,file,parameters,show
 //                                                            112,0x40,null,Z:\w\p.exe,,0
+//   LoadCursorA            instance,name (a number for a resource id)
+//                                                            null,32514
+//   SetCursor              cursor ("cursor:<id>" for what LoadCursorA gave)
+//                                                            cursor:32514
+//   GetDC                  window                            null
+//   ReleaseDC              window,dc                         null,dc:screen
+//   GetDeviceCaps          dc,index                          dc:screen,88
 //   CreateToolhelp32Snapshot flags,id                        0x2,0
 //   Process32First/Next    snapshot,dwSize                   snapshot,304
 //   EnumProcesses          buffer bytes                      4096
@@ -168,6 +176,11 @@ struct Hooks {
                      PMINIDUMP_USER_STREAM_INFORMATION, PMINIDUMP_CALLBACK_INFORMATION)>
       MiniDumpWriteDump;
   std::function<BOOL(SHELLEXECUTEINFOA*)> ShellExecuteExA;
+  std::function<HCURSOR(HINSTANCE, LPCSTR)> LoadCursorA;
+  std::function<HCURSOR(HCURSOR)> SetCursor;
+  std::function<HDC(HWND)> GetDC;
+  std::function<int(HWND, HDC)> ReleaseDC;
+  std::function<int(HDC, int)> GetDeviceCaps;
 
   // Entry points that GetProcAddress hands out.
   std::function<HANDLE(DWORD, DWORD)> CreateToolhelp32Snapshot;

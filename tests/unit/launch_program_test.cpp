@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -67,12 +68,14 @@ TEST_F(LaunchProgramRequest, AsksTheShellForTheFileHiddenWithItsDefaultVerbAndNo
   HookShell(true, true);
   const char* file = "Z:\\some folder\\my program.exe";
   const char* parameters = "";
-  ProcessHandle process = LaunchProgram(file, parameters);
+  const HWND owner = reinterpret_cast<HWND>(uintptr_t{0x1234});
+  ProcessHandle process = LaunchProgram(owner, file, parameters);
 
   ASSERT_EQ(Requested().calls, 1);
   const SHELLEXECUTEINFOA& got = Requested().record;
   EXPECT_EQ(got.cbSize, sizeof(SHELLEXECUTEINFOA));
   EXPECT_EQ(got.fMask, static_cast<ULONG>(SEE_MASK_NOCLOSEPROCESS));
+  EXPECT_EQ(got.hwnd, owner) << "the shell's own box belongs to the main window";
   EXPECT_EQ(got.nShow, SW_HIDE);
   EXPECT_EQ(got.lpFile, file) << "the path goes to the shell as given, unquoted";
   EXPECT_EQ(got.lpParameters, parameters);
@@ -82,6 +85,7 @@ TEST_F(LaunchProgramRequest, AsksTheShellForTheFileHiddenWithItsDefaultVerbAndNo
   std::memset(&expected, 0, sizeof(expected));
   expected.cbSize = sizeof(expected);
   expected.fMask = SEE_MASK_NOCLOSEPROCESS;
+  expected.hwnd = owner;
   expected.lpFile = file;
   expected.lpParameters = parameters;
   expected.nShow = SW_HIDE;
@@ -95,10 +99,10 @@ TEST_F(LaunchProgramRequest, AsksTheShellForTheFileHiddenWithItsDefaultVerbAndNo
 
 TEST_F(LaunchProgramRequest, GivesNoHandleWhenTheShellFailsOrStartsNoProcess) {
   fake::FailCall("ShellExecuteExA", ERROR_FILE_NOT_FOUND);
-  EXPECT_FALSE(LaunchProgram("Z:\\missing.exe", ""));
+  EXPECT_FALSE(LaunchProgram(nullptr, "Z:\\missing.exe", ""));
 
   HookShell(true, false);
-  EXPECT_FALSE(LaunchProgram("Z:\\document.txt", ""));
+  EXPECT_FALSE(LaunchProgram(nullptr, "Z:\\document.txt", ""));
   EXPECT_TRUE(fake::OpenHandles().empty());
 }
 

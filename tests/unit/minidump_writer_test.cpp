@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -213,11 +214,12 @@ TEST_F(MinidumpWriterTest, SuccessfulDumpLogsItsFinalPathAndLeavesOnlyTheDumpFil
 
   // How the folder, the process and the file were opened, and in which order.
   const std::string temporary = Dumps() + "\\" + files[0].substr(0, files[0].size() - 3) + "tmp";
-  EXPECT_THAT(NamesWithout("GetLastError"),
-              ElementsAre("GetCurrentDirectoryA", "CreateDirectoryA", "OpenProcess",
-                          "GetProcessTimes", "GetTempFileNameA", "CreateFileA", "MiniDumpWriteDump",
-                          "CloseHandle", "CloseHandle", "CreateFileA", "ReadFile", "GetFileSizeEx",
-                          "CloseHandle", "MoveFileA"));
+  EXPECT_THAT(
+      NamesWithout("GetLastError"),
+      ElementsAre("GetCurrentDirectoryA", "CreateDirectoryA", "OpenProcess", "GetProcessTimes",
+                  "GetTempFileNameA", "CreateFileA", "LoadCursorA", "SetCursor",
+                  "MiniDumpWriteDump", "CloseHandle", "CloseHandle", "CreateFileA", "ReadFile",
+                  "GetFileSizeEx", "CloseHandle", "MoveFileA", "SetCursor"));
   EXPECT_EQ(fake::Calls()[IndexOf("GetCurrentDirectoryA")].detail, "260");
   EXPECT_EQ(fake::Calls()[IndexOf("CreateDirectoryA")].detail, Dumps());
   EXPECT_EQ(fake::Calls()[IndexOf("OpenProcess")].detail, "0x410,0,4242");
@@ -351,7 +353,7 @@ TEST_F(MinidumpWriterTest, ProcessThatCannotBeOpenedLogsItsErrorWithoutTheStartL
   EXPECT_TRUE(EverythingClosed());
 }
 
-TEST_F(MinidumpWriterTest, TemporaryFileThatCannotBeOpenedIsDeletedAndTheOpensErrorReported) {
+TEST_F(MinidumpWriterTest, TemporaryFileThatCannotBeOpenedIsReportedThenClosedAndDeleted) {
   fake::FailCall("CreateFileA", ERROR_SHARING_VIOLATION);
 
   m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
@@ -363,6 +365,12 @@ TEST_F(MinidumpWriterTest, TemporaryFileThatCannotBeOpenedIsDeletedAndTheOpensEr
             fake::LastDetail("CreateFileA"));
   EXPECT_EQ(fake::CountCalls("MiniDumpWriteDump"), 0);
   EXPECT_TRUE(EverythingClosed());
+  // Reported, then the process closed, then the empty file deleted.
+  const std::vector<std::string> names = fake::CallNames();
+  const int open = IndexOf("CreateFileA");
+  EXPECT_THAT(std::vector<std::string>(names.begin() + open, names.end()),
+              ElementsAre("CreateFileA", "GetLastError", "FormatMessageA", "LocalFree",
+                          "CloseHandle", "DeleteFileA"));
 }
 
 TEST_F(MinidumpWriterTest, ProcessThatCannotBeIdentifiedLogsTheErrorWithoutTheStartLineOrAFile) {
@@ -394,6 +402,34 @@ TEST_F(MinidumpWriterTest, ProcessThatCannotBeIdentifiedLogsTheErrorWithoutTheSt
   }
 }
 
+TEST_F(MinidumpWriterTest, ProcessCreatedWhileTheListWasFilledIsRefusedAsNotTheRowsOwn) {
+  // The clock reads a second later once the list's source has been read.
+  static constexpr ULONGLONG kFillStarts = 0x01DC000000000000ULL;
+  static constexpr ULONGLONG kFillEnds = kFillStarts + 10000000;
+  for (const DWORD version : {DWORD{0x0004}, DWORD{0x0206}}) {
+    SCOPED_TRACE(version == 0x0004 ? "process-status path" : "snapshot path");
+    fake::Reset();
+    fake::SetVersion(version);
+    fake::SetProcesses({{kNotepadId, "notepad.exe", 3, true, true, true, kFillStarts + 1}});
+    fake::Hook().GetSystemTimeAsFileTime = [](LPFILETIME now) {
+      const bool sourceRead =
+          fake::CountCalls("EnumProcesses") + fake::CountCalls("CreateToolhelp32Snapshot") > 0;
+      const ULONGLONG time = sourceRead ? kFillEnds : kFillStarts;
+      now->dwLowDateTime = static_cast<DWORD>(time);
+      now->dwHighDateTime = static_cast<DWORD>(time >> 32);
+    };
+    m_dialog.RefreshProcessList();
+    ASSERT_EQ(List().GetItemData(0), kNotepadId);
+    support::SetLogText(m_dialog, kLogStart);
+
+    m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+    EXPECT_EQ(Log(), kLogStart + SystemText(ERROR_INVALID_PARAMETER));
+    EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
+    EXPECT_TRUE(EverythingClosed());
+  }
+}
+
 TEST_F(MinidumpWriterTest, FailedDumpLogsTheWritersErrorAndLeavesNoFile) {
   fake::FailCall("MiniDumpWriteDump", ERROR_PARTIAL_COPY);
 
@@ -410,6 +446,42 @@ TEST_F(MinidumpWriterTest, FailedDumpLogsTheWritersErrorAndLeavesNoFile) {
   EXPECT_THAT(std::vector<std::string>(names.begin() + dump, names.begin() + dump + 6),
               ElementsAre("MiniDumpWriteDump", "GetLastError", "CloseHandle", "CloseHandle",
                           "DeleteFileA", "FormatMessageA"));
+}
+
+TEST_F(MinidumpWriterTest, ThePointerWaitsFromJustBeforeTheDumpUntilItsResultIsLogged) {
+  // The log as it read at each change of the pointer.
+  static std::vector<std::string> logAtChange;
+  static const HCURSOR kArrow = reinterpret_cast<HCURSOR>(uintptr_t{0xA770});
+  for (const bool writerFails : {false, true}) {
+    SCOPED_TRACE(writerFails ? "the writer fails" : "the dump is written");
+    fake::Reset();
+    UseProcessTable();
+    support::SetLogText(m_dialog, kLogStart);
+    if (writerFails) {
+      fake::FailCall("MiniDumpWriteDump", ERROR_PARTIAL_COPY);
+    } else {
+      WriteDumpsOf(AGoodDump());
+    }
+    logAtChange.clear();
+    fake::Hook().SetCursor = [this](HCURSOR) {
+      logAtChange.push_back(Log());
+      return kArrow;
+    };
+
+    m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+    const int dump = IndexOf("MiniDumpWriteDump");
+    ASSERT_EQ(fake::CountCalls("SetCursor"), 2);
+    EXPECT_EQ(fake::Calls()[IndexOf("LoadCursorA")].detail, "null,32514");
+    EXPECT_EQ(fake::Calls()[IndexOf("SetCursor", 1)].detail, "cursor:32514");
+    EXPECT_LT(IndexOf("SetCursor", 1), dump);
+    EXPECT_EQ(fake::Calls()[IndexOf("SetCursor", 2)].detail, "0xa770");
+    EXPECT_GT(IndexOf("SetCursor", 2), dump);
+    ASSERT_EQ(logAtChange.size(), 2u);
+    EXPECT_EQ(logAtChange[0], kLogStart + kStarting);
+    EXPECT_EQ(logAtChange[1], Log()) << "the pointer came back before the result was logged";
+    EXPECT_NE(Log(), kLogStart + kStarting);
+  }
 }
 
 TEST_F(MinidumpWriterTest, FailedDumpWithAnErrorWithoutTextLogsOnlyTheStartLine) {

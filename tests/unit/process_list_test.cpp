@@ -110,6 +110,22 @@ TEST_F(ProcessListTest, OnVersion4_0TheListIsFilledThroughProcessStatusWithTwoCo
   ExpectEverythingReleased();
 }
 
+TEST_F(ProcessListTest, WithoutAPerWindowDpiTheScreensDpiScalesTheWidths) {
+  // A system before Windows 10 at 150 %.
+  fake::RemoveEntryPoint("GetDpiForWindow");
+  fake::Hook().GetDeviceCaps = [](HDC, int index) { return index == LOGPIXELSX ? 144 : 0; };
+  fake::SetVersion(kVersion6_2);
+  fake::SetProcesses({{8, "System", 12}});
+  Open();
+
+  EXPECT_THAT(Headings(), ElementsAre("ID", "Name", "Threads"));
+  EXPECT_EQ(List().GetColumnWidth(0), 75);
+  EXPECT_EQ(List().GetColumnWidth(1), 270);
+  EXPECT_EQ(List().GetColumnWidth(2), 105);
+  EXPECT_EQ(fake::LastDetail("GetDeviceCaps"), "dc:screen,88");
+  ExpectEverythingReleased();
+}
+
 TEST_F(ProcessListTest, OnVersion4_10TheSnapshotFillsTheListButNoThreadsColumnIsShown) {
   fake::SetVersion(kVersion4_10);
   fake::SetProcesses({{0xFFF1, "KERNEL32.DLL", 4}, {0xFFF2, "EXPLORER.EXE", 9}});

@@ -258,6 +258,51 @@ TEST(ProcessListColumnsOnEveryVersion, TheListShowsThisVeryProcessByIdAndName) {
   }
 }
 
+// --- Columns at the display's scale ------------------------------------------------
+
+std::vector<int> ColumnWidths(CListCtrl& list) {
+  std::vector<int> widths;
+  for (int column = 0; column < list.GetColumnCount(); ++column) {
+    widths.push_back(list.GetColumnWidth(column));
+  }
+  return widths;
+}
+
+int ScreenDpi() {
+  const HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+  ::ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+// Registered only for the run whose prefix says 200 % (dpi192:...).
+TEST(ProcessListColumnsAt192Dpi, TheColumnsAreTwiceTheirWidthsAt96Dpi) {
+  ASSERT_EQ(ScreenDpi(), 192) << "runs only as dpi192:, with the prefix set to 200 %";
+  hosted::HostedDialog host;
+  ASSERT_TRUE(host.Created());
+  EXPECT_THAT(ColumnWidths(host.List()), ElementsAre(100, 360, 140));
+}
+
+TEST(ProcessListColumns, AMoveToAMonitorOfAnotherScaleScalesTheWidthsTheColumnsHaveThen) {
+  ASSERT_EQ(ScreenDpi(), 96);
+  hosted::HostedDialog host;
+  ASSERT_TRUE(host.Created());
+  CListCtrl& list = host.List();
+  ASSERT_THAT(ColumnWidths(list), ElementsAre(50, 180, 70));
+  // The user widened the Name column.
+  list.SetColumnWidth(1, 200);
+  RECT window{};
+  ::GetWindowRect(host.Window(), &window);
+
+  ::SendMessageA(host.Window(), WM_DPICHANGED, MAKEWPARAM(192, 192),
+                 reinterpret_cast<LPARAM>(&window));
+  EXPECT_THAT(ColumnWidths(list), ElementsAre(100, 400, 140));
+
+  ::SendMessageA(host.Window(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&window));
+  EXPECT_THAT(ColumnWidths(list), ElementsAre(75, 300, 105));
+}
+
 // --- First log line, icons, system menu, tooltip -------------------------------------
 
 TEST(MainWindowStartUp, TheLogReadsOutputAsItsOnlyLineRightAfterStartUp) {

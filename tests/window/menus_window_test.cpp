@@ -305,8 +305,25 @@ struct SeenAboutBox {
   bool visible = false;
   bool hasOk = false;
   int ticks = 0;
+  // Whether the box's owner took input again by the time the box was hidden
+  // (-1: it never was).
+  int ownerEnabledWhenHidden = -1;
 };
 SeenAboutBox g_seen;
+// How the timer closes the box: OK, or destroying its window.
+bool g_destroyAboutBox = false;
+WNDPROC g_aboutProcedure = nullptr;
+
+LRESULT CALLBACK WatchAboutBoxHide(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = ::CallWindowProcA(g_aboutProcedure, window, message, wParam, lParam);
+  // Seen once the box's own handling is done, right before the hide.
+  const bool hiding = message == WM_WINDOWPOSCHANGING &&
+                      (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW) != 0;
+  if (hiding && g_seen.ownerEnabledWhenHidden == -1) {
+    g_seen.ownerEnabledWhenHidden = ::IsWindowEnabled(::GetWindow(window, GW_OWNER)) ? 1 : 0;
+  }
+  return result;
+}
 
 BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
   char name[16] = {};
@@ -335,6 +352,12 @@ void CALLBACK AnswerAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
     g_seen.texts.push_back(hosted::WindowText(child));
   }
   g_seen.hasOk = ::GetDlgItem(about, IDOK) != nullptr;
+  g_aboutProcedure = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrA(about, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchAboutBoxHide)));
+  if (g_destroyAboutBox) {
+    ::DestroyWindow(about);
+    return;
+  }
   ::PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(about, IDOK)));
 }
@@ -371,6 +394,25 @@ TEST_F(AboutBoxTest, HelpAboutOpensTheAboutBox) {
 TEST_F(AboutBoxTest, AboutVellornOnTheSystemMenuOpensTheAboutBox) {
   ::SendMessageA(host.Window(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
   ExpectAboutBoxWasShownAndClosedByOk();
+}
+
+TEST_F(AboutBoxTest, ClosingTheAboutBoxGivesTheMainWindowItsInputBackBeforeTheBoxHides) {
+  // As the program runs it: the About box belongs to the main window.
+  hosted::Application().m_pMainWnd = &host.Dialog();
+  for (const bool destroyed : {false, true}) {
+    SCOPED_TRACE(destroyed ? "box destroyed" : "OK pressed");
+    g_seen = SeenAboutBox();
+    g_destroyAboutBox = destroyed;
+    timer = ::SetTimer(nullptr, 0, 20, &AnswerAboutBox);
+    host.Command(ID_HELP_ABOUT);
+
+    EXPECT_NE(g_seen.window, nullptr);
+    EXPECT_FALSE(::IsWindow(g_seen.window));
+    EXPECT_EQ(g_seen.ownerEnabledWhenHidden, 1);
+    EXPECT_TRUE(::IsWindowEnabled(host.Window()));
+  }
+  g_destroyAboutBox = false;
+  hosted::Application().m_pMainWnd = nullptr;
 }
 
 TEST_F(AboutBoxTest, OtherSystemCommandsReachTheDefaultHandling) {

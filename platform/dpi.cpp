@@ -1,0 +1,35 @@
+// The display's scale.
+#include "platform/dpi.h"
+
+#include "platform/handles.h"
+#include "platform/system.h"
+
+namespace {
+
+using GetDpiForWindowFunction = UINT(WINAPI*)(HWND window);
+
+}  // namespace
+
+UINT WindowDpi(HWND window) {
+  // Known per window since Windows 10 (1607); before, every window has the
+  // screen's DPI.
+  if (const HMODULE user = sys::GetModuleHandleA("USER32.DLL")) {
+    const auto dpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(sys::GetProcAddress(user, "GetDpiForWindow")));
+    if (dpiForWindow != nullptr) {
+      const UINT dpi = dpiForWindow(window);
+      if (dpi != 0) return dpi;
+    }
+  }
+  const ScreenDc screen(sys::GetDC(nullptr));
+  if (!screen) return kDefaultDpi;
+  const int dpi = sys::GetDeviceCaps(screen.get(), LOGPIXELSX);
+  return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
+}
+
+int ScaleForDpi(int pixels, UINT from, UINT to) {
+  if (from == 0) return pixels;
+  const long long scaled = static_cast<long long>(pixels) * to;
+  const long long half = from / 2;
+  return static_cast<int>(scaled >= 0 ? (scaled + half) / from : (scaled - half) / from);
+}
