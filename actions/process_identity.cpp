@@ -14,12 +14,6 @@ ULONGLONG AsNumber(const FILETIME& time) {
 
 }  // namespace
 
-ULONGLONG SystemTimeNow() {
-  FILETIME now{};
-  sys::GetSystemTimeAsFileTime(&now);
-  return AsNumber(now);
-}
-
 DWORD CreationTimeAccess() {
   const BYTE major = LOBYTE(LOWORD(sys::GetVersion()));
   return major < 6 ? PROCESS_QUERY_INFORMATION : PROCESS_QUERY_LIMITED_INFORMATION;

@@ -4,10 +4,6 @@
 
 #include <windows.h>
 
-// The system clock as one number (100 ns units since 1601), as a fill
-// remembers it.
-ULONGLONG SystemTimeNow();
-
 // The access, besides what an action needs, that ExistedAt needs on this
 // system: the limited query right came with major version 6.
 DWORD CreationTimeAccess();

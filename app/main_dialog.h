@@ -58,6 +58,8 @@ class CMainDialog : public CDialog {
  private:
   void ShowNoSelectionMessage() const;
   void AddRunningProcesses();
+  void AddProcessesFromIdList();
+  void AddProcessesFromSnapshot();
 
   HICON m_hIcon;
   bool m_sortAscending;

@@ -1,13 +1,12 @@
 // Filling the process list from the platform's process enumeration.
 #include "app/main_dialog.h"
 
-#include "actions/process_identity.h"
 #include "platform/dpi.h"
 #include "platform/handles.h"
 #include "platform/string.h"
+#include "platform/window.h"
 #include "process/process_list.h"
 #include "process/process_status_api.h"
-#include "platform/window.h"
 
 #include <cstring>
 
@@ -35,12 +34,31 @@ CString Decimal(DWORD value) {
   return text;
 }
 
+// A row: the ID as the first column's text and as the row data, the name,
+// and the thread count where the fill knows it.
+void AddRow(CListCtrl& list, DWORD processId, const char* name, const DWORD* threads) {
+  list.InsertItem(g_nextRow, Decimal(processId));
+  list.SetItemText(g_nextRow, 1, name);
+  list.SetItem(g_nextRow, 0, LVIF_PARAM, nullptr, 0, 0, 0, static_cast<LPARAM>(processId));
+  if (threads) list.SetItemText(g_nextRow, 2, Decimal(*threads));
+  ++g_nextRow;
+}
+
 template <typename Function>
 Function EntryPoint(HMODULE module, const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(sys::GetProcAddress(module, name)));
 }
 
 }  // namespace
+
+ULONGLONG SystemTimeNow() {
+  FILETIME now{};
+  sys::GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER value;
+  value.LowPart = now.dwLowDateTime;
+  value.HighPart = now.dwHighDateTime;
+  return value.QuadPart;
+}
 
 void CMainDialog::PrepareProcessList() {
   m_processList.SetExtendedStyle(m_processList.GetExtendedStyle() | LVS_EX_FULLROWSELECT);
@@ -64,25 +82,32 @@ void CMainDialog::AddRunningProcesses() {
 
   const DWORD version = sys::GetVersion();
   if (MajorVersion(version) == 4 && MinorVersion(version) == 0) {
-    // Process-status path.
-    const LoadedLibrary psapi = LoadProcessStatusApi();
-    if (!psapi) {
-      MessageBox(kLoadError, kNoWalkingApi, MB_OK);
-      return;
-    }
-    DWORD ids[kMaxProcessIds];
-    DWORD bytesFilled = 0;
-    // Taken before the list's source is read: a process created later, even
-    // during the fill, is not a row's own.
-    m_listFilledAt = SystemTimeNow();
-    if (!g_EnumProcesses(ids, sizeof(ids), &bytesFilled)) return;
-    const DWORD count = bytesFilled / sizeof(DWORD);
-    const CRedrawSuspension bulkChange(m_processList);
-    for (DWORD i = 0; i < count && i < kMaxProcessIds; ++i) AddProcessById(ids[i]);
+    AddProcessesFromIdList();
+  } else {
+    AddProcessesFromSnapshot();
+  }
+}
+
+// The process-status path: the IDs, then each process opened for its name.
+void CMainDialog::AddProcessesFromIdList() {
+  const LoadedLibrary psapi = LoadProcessStatusApi();
+  if (!psapi) {
+    MessageBox(kLoadError, kNoWalkingApi, MB_OK);
     return;
   }
+  DWORD ids[kMaxProcessIds];
+  DWORD bytesFilled = 0;
+  // Taken before the list's source is read: a process created later, even
+  // during the fill, is not a row's own.
+  m_listFilledAt = SystemTimeNow();
+  if (!g_EnumProcesses(ids, sizeof(ids), &bytesFilled)) return;
+  const DWORD count = bytesFilled / sizeof(DWORD);
+  const CRedrawSuspension bulkChange(m_processList);
+  for (DWORD i = 0; i < count && i < kMaxProcessIds; ++i) AddProcessById(ids[i]);
+}
 
-  // Snapshot path: the kernel module is already loaded and only looked up.
+// The snapshot path: the kernel module is already loaded and only looked up.
+void CMainDialog::AddProcessesFromSnapshot() {
   const HMODULE kernel = sys::GetModuleHandleA("KERNEL32.DLL");
   if (kernel == nullptr) {
     MessageBox(kLoadError, kNoWalkingApi, MB_OK);
@@ -119,12 +144,7 @@ void CMainDialog::AddRunningProcesses() {
   const CRedrawSuspension bulkChange(m_processList);
   do {
     if (entry.th32ProcessID == 0) continue;
-    m_processList.InsertItem(g_nextRow, Decimal(entry.th32ProcessID));
-    m_processList.SetItemText(g_nextRow, 1, entry.szExeFile);
-    m_processList.SetItem(g_nextRow, 0, LVIF_PARAM, nullptr, 0, 0, 0,
-                          static_cast<LPARAM>(entry.th32ProcessID));
-    m_processList.SetItemText(g_nextRow, 2, Decimal(entry.cntThreads));
-    ++g_nextRow;
+    AddRow(m_processList, entry.th32ProcessID, entry.szExeFile, &entry.cntThreads);
   } while (nextProcess(snapshot.get(), &entry));
 }
 
@@ -144,10 +164,8 @@ void CMainDialog::AddProcessById(DWORD processId) {
   g_GetModuleBaseNameA(process.get(), module, name, sizeof(name));
   name[sizeof(name) - 1] = '\0';
 
-  m_processList.InsertItem(g_nextRow, Decimal(processId));
-  m_processList.SetItemText(g_nextRow, 1, name);
-  m_processList.SetItem(g_nextRow, 0, LVIF_PARAM, nullptr, 0, 0, 0, static_cast<LPARAM>(processId));
-  ++g_nextRow;
+  // The process-status path knows no thread count.
+  AddRow(m_processList, processId, name, nullptr);
 }
 
 void CMainDialog::RefreshProcessList() {
