@@ -44,6 +44,15 @@ CString DumpNameBase(const CString& name) {
   return CString(text.substr(begin, end - begin));
 }
 
+CString DumpNamePrefix(const CString& name) {
+  std::string prefix = DumpNameBase(name).str();
+  for (char& c : prefix) {
+    const auto code = static_cast<unsigned char>(c);
+    if (code < 0x20 || std::strchr("\\/:*?\"<>|", c) != nullptr) c = '_';
+  }
+  return CString(prefix);
+}
+
 bool IsCompleteMinidump(const char* path, DWORD& error) {
   const FileHandle file(sys::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -123,7 +132,7 @@ void CMainDialog::WriteMiniDump(DWORD processId, CString name) {  // cppcheck-su
     return;
   }
 
-  const CString prefix = DumpNameBase(name);
+  const CString prefix = DumpNamePrefix(name);
   char temporaryName[MAX_PATH] = {};
   if (sys::GetTempFileNameA(folder, prefix, 0, temporaryName) == 0) {
     const DWORD error = sys::GetLastError();

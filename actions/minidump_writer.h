@@ -17,6 +17,12 @@ BOOL CALLBACK MiniDumpIncludeAll(PVOID param, const PMINIDUMP_CALLBACK_INPUT inp
 // "my.app.exe" gives "my.app". Any length; nothing is truncated.
 CString DumpNameBase(const CString& name);
 
+// The prefix of a dump file's name: the base name of `name` with each
+// character a file name cannot hold (\ / : * ? " < > | and control characters)
+// as '_'. A name the ANSI code page cannot hold is listed with '?' in place of
+// those characters: "??.exe" gives "__".
+CString DumpNamePrefix(const CString& name);
+
 // True when the file at `path` starts with a minidump header ("MDMP") and
 // holds more than the header. When false, `error` says why: the code of the
 // call that could not read the file, or ERROR_FILE_CORRUPT.

@@ -193,6 +193,63 @@ TEST(CreateMiniDump, MenuBarAndContextMenuEachWriteAReadableDumpNamedAfterThePro
 // independent reader sees it, or a failure in the log with no file left. The
 // 64-bit program's dump of a 32-bit one must succeed; the 32-bit program's of a
 // 64-bit one fails under Wine with "invalid parameter".
+std::wstring Wide(const std::string& text) {
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(
+      static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                              &wide[0], static_cast<int>(wide.size()))));
+  return wide;
+}
+
+// Starts `program` (a wide path) with `arguments` hidden in `folder`.
+Process StartByWideName(const std::wstring& program, const std::string& arguments,
+                        const std::string& folder) {
+  std::wstring commandLine = L"\"" + program + L"\" " + Wide(arguments);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION started{};
+  Process process;
+  if (CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                     Wide(folder).c_str(), &startup, &started)) {
+    process.Attach(started.dwProcessId);
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+  }
+  return process;
+}
+
+TEST(CreateMiniDump, AProgramWhoseNameTheCodePageCannotHoldIsDumpedUnderUnderscores) {
+  const std::string folder = e2e::FreshFolderForCurrentTest();
+  // A copy of the test program named "数据.exe".
+  const std::wstring copy = Wide(folder) + L"\\\u6570\u636e.exe";
+  ASSERT_TRUE(CopyFileW(Wide(e2e::ProgramPath("dump_target.exe")).c_str(), copy.c_str(), FALSE));
+  Process target = StartByWideName(copy, std::to_string(kWorkers), folder);
+  ASSERT_TRUE(target.Valid()) << "the copy did not start, error " << GetLastError();
+  ASSERT_TRUE(e2e::WaitFor([&] { return ThreadCount(target.Id()) > kWorkers; }));
+  VellornSession vellorn(folder);
+  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+  const std::string dumps = folder + "\\dumps";
+  const int row = vellorn.List().FindByData(static_cast<LPARAM>(target.Id()));
+  ASSERT_GE(row, 0) << "not listed";
+  ASSERT_EQ(vellorn.List().Text(row, 1), "??.exe");
+  const std::string rowId = vellorn.List().Text(row, 0);
+  ASSERT_TRUE(vellorn.SelectRow(row));
+
+  vellorn.Command(ID_PROCESS_DUMP);
+
+  const std::string log = WaitForLines(vellorn, kLogStart, 3);
+  const std::vector<std::string> files = FilesIn(dumps);
+  ASSERT_THAT(files, SizeIs(1)) << log;
+  EXPECT_TRUE(IsDumpName(files[0], "__")) << files[0];
+  EXPECT_EQ(log, kLogStart + kStarting + kCreating + dumps + "\\" + files[0] + "\r\n");
+  const std::string listing = e2e::ReadDumpWithLldb(dumps + "\\" + files[0], folder);
+  EXPECT_THAT(listing, HasSubstr("Process " + rowId + " stopped")) << listing;
+  EXPECT_EQ(CountOf(listing, "thread #"), kWorkers + 1) << listing;
+  EXPECT_THAT(listing, Not(HasSubstr("error:"))) << listing;
+}
+
 TEST(CreateMiniDump, OfAProgramOfTheOtherBitnessIsItsReadableDumpOrAFailureLeavingNoFile) {
   const std::string unavailable = e2e::WhyOtherBitnessCannotStart();
   if (!unavailable.empty()) GTEST_SKIP() << unavailable;

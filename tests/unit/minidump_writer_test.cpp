@@ -251,8 +251,19 @@ TEST_F(MinidumpWriterTest, TwoDumpsOfOneProcessGiveTwoFilesInTheFolderTheFirstCr
 TEST_F(MinidumpWriterTest, DumpNamesBeginWithTheFirstThreeLettersOfTheBaseName) {
   WriteDumpsOf(AGoodDump());
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"notepad.exe", "not"}, {"a.exe", "a"},        {"C:\\WINDOWS\\NOTEPAD.EXE", "NOT"},
-      {"unknown", "unk"},     {"my.app.exe", "my."}, {"/opt/x.y/zed", "zed"}};
+      {"notepad.exe", "not"},
+      {"a.exe", "a"},
+      {"C:\\WINDOWS\\NOTEPAD.EXE", "NOT"},
+      {"unknown", "unk"},
+      {"my.app.exe", "my."},
+      {"/opt/x.y/zed", "zed"},
+      // What a file name cannot hold becomes '_': "??.exe" is how a name
+      // outside the ANSI code page is listed.
+      {"??.exe", "__"},
+      {"a<|>.exe", "a__"},
+      {"t\x01"
+       "b\".exe",
+       "t_b"}};
   for (const auto& [name, prefix] : cases) {
     SCOPED_TRACE(name);
     const std::vector<std::string> before = FilesIn(Dumps());
