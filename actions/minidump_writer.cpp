@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -25,6 +26,93 @@ std::string FinalDumpName(const char* temporaryName) {
   std::string name = temporaryName;
   name.replace(name.size() - 3, 3, "dmp");
   return name;
+}
+
+// A new number for a dump: the system makes the empty file
+// "<folder>\<prefix's first three characters><hex number>.tmp", named in `name`.
+bool NewDumpNumber(const char* folder, const CString& prefix, char (&name)[MAX_PATH]) {
+  return sys::GetTempFileNameA(folder, prefix, 0, name) != 0;
+}
+
+// The "dumps" folder under the current directory, made when missing.
+bool MakeDumpsFolder(char (&folder)[MAX_PATH], DWORD& error) {
+  const DWORD length = sys::GetCurrentDirectoryA(MAX_PATH, folder);
+  if (length == 0) {
+    error = sys::GetLastError();
+    return false;
+  }
+  // A longer directory (or one the buffer could not hold) would leave the
+  // folder path cut short.
+  if (length > kMaxCurrentDirectory) {
+    error = ERROR_FILENAME_EXCED_RANGE;
+    return false;
+  }
+  std::memcpy(folder + length, kDumpsFolder, sizeof(kDumpsFolder));
+  if (!sys::CreateDirectoryA(folder, nullptr)) {
+    error = sys::GetLastError();
+    if (error != ERROR_ALREADY_EXISTS) return false;
+  }
+  return true;
+}
+
+ProcessHandle OpenRowsProcess(DWORD processId, ULONGLONG listFilledAt, DWORD& error) {
+  ProcessHandle process(
+      sys::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+  if (!process) {
+    error = sys::GetLastError();
+    return process;
+  }
+  // A process that took over the row's ID is not dumped under the row's name.
+  // One that has ended but can still be opened passes: the writer then fails,
+  // and the start line with the writer's error says so honestly.
+  if (!ExistedAt(process.get(), listFilledAt, error)) process.reset();
+  return process;
+}
+
+FileHandle OpenTemporaryFile(const char* name, DWORD& error) {
+  FileHandle file(sys::CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) error = sys::GetLastError();
+  return file;
+}
+
+// Writes the dump into `file`, then closes the file and the process and reads
+// the dump back.
+bool WriteAndCheckDump(ProcessHandle process, DWORD processId, FileHandle file, const char* name,
+                       PVOID callbackParam, DWORD& error) {
+  MINIDUMP_CALLBACK_INFORMATION callback{};
+  callback.CallbackRoutine = MiniDumpIncludeAll;
+  callback.CallbackParam = callbackParam;
+  const BOOL written = sys::MiniDumpWriteDump(process.get(), processId, file.get(), MiniDumpNormal,
+                                              nullptr, nullptr, &callback);
+  error = written ? ERROR_SUCCESS : sys::GetLastError();
+  file.reset();
+  process.reset();
+  // A writer that claims success but leaves no usable dump has failed too.
+  return written && IsCompleteMinidump(name, error);
+}
+
+// Renames the complete dump at `temporaryName` to its dump name. The
+// temporary-name service keeps only the temporary names apart, and its
+// numbers follow the clock round: an earlier dump may hold this one's, and a
+// new number is asked for. False, with the dump left at its temporary name
+// (`dumpName` says so), when no rename works.
+bool MoveToDumpName(const char* folder, const CString& prefix, const char* temporaryName,
+                    std::string& dumpName, DWORD& error) {
+  dumpName = FinalDumpName(temporaryName);
+  for (int attempt = 1; !sys::MoveFileA(temporaryName, dumpName.c_str()); ++attempt) {
+    error = sys::GetLastError();
+    char otherName[MAX_PATH] = {};
+    if (error != ERROR_ALREADY_EXISTS || attempt > kRenameAttempts ||
+        !NewDumpNumber(folder, prefix, otherName)) {
+      dumpName = temporaryName;
+      return false;
+    }
+    // Only its number is wanted.
+    sys::DeleteFileA(otherName);
+    dumpName = FinalDumpName(otherName);
+  }
+  return true;
 }
 
 }  // namespace
@@ -92,59 +180,28 @@ void CMainDialog::OnCreateMiniDump() {
 // The name is the writer's own copy, independent of the row it came from.
 // NOLINTNEXTLINE(performance-unnecessary-value-param)
 void CMainDialog::WriteMiniDump(DWORD processId, CString name) {  // cppcheck-suppress passedByValue
+  DWORD error = ERROR_SUCCESS;
   char folder[MAX_PATH] = {};
-  const DWORD length = sys::GetCurrentDirectoryA(MAX_PATH, folder);
-  if (length == 0) {
-    const DWORD error = sys::GetLastError();
+  if (!MakeDumpsFolder(folder, error)) {
     ReportSystemError(error);
     return;
   }
-  // A longer directory (or one the buffer could not hold) would leave the
-  // folder path cut short.
-  if (length > kMaxCurrentDirectory) {
-    ReportSystemError(ERROR_FILENAME_EXCED_RANGE);
-    return;
-  }
-  std::memcpy(folder + length, kDumpsFolder, sizeof(kDumpsFolder));
-
-  if (!sys::CreateDirectoryA(folder, nullptr)) {
-    const DWORD error = sys::GetLastError();
-    if (error != ERROR_ALREADY_EXISTS) {
-      ReportSystemError(error);
-      return;
-    }
-  }
-
-  ProcessHandle process(
-      sys::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+  ProcessHandle process = OpenRowsProcess(processId, m_listFilledAt, error);
   if (!process) {
-    const DWORD error = sys::GetLastError();
     ReportSystemError(error);
-    return;
-  }
-  // A process that took over the row's ID is not dumped under the row's name.
-  // One that has ended but can still be opened passes: the writer then fails,
-  // and the start line with the writer's error says so honestly.
-  DWORD identityError = ERROR_SUCCESS;
-  if (!ExistedAt(process.get(), m_listFilledAt, identityError)) {
-    process.reset();
-    ReportSystemError(identityError);
     return;
   }
 
   const CString prefix = DumpNamePrefix(name);
   char temporaryName[MAX_PATH] = {};
-  if (sys::GetTempFileNameA(folder, prefix, 0, temporaryName) == 0) {
-    const DWORD error = sys::GetLastError();
+  if (!NewDumpNumber(folder, prefix, temporaryName)) {
+    error = sys::GetLastError();
     ReportSystemError(error);
     process.reset();
     return;
   }
-
-  FileHandle file(sys::CreateFileA(temporaryName, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle file = OpenTemporaryFile(temporaryName, error);
   if (!file) {
-    const DWORD error = sys::GetLastError();
     ReportSystemError(error);
     process.reset();
     // A failed dump leaves no file, not even the empty one the name made.
@@ -155,37 +212,14 @@ void CMainDialog::WriteMiniDump(DWORD processId, CString name) {  // cppcheck-su
   AppendOutput("Starting mini dump...\r\n");
   // The window answers nothing until the dump is written and its result logged.
   const CWaitCursor busy;
-
-  MINIDUMP_CALLBACK_INFORMATION callback{};
-  callback.CallbackRoutine = MiniDumpIncludeAll;
-  callback.CallbackParam = this;
-  const BOOL written = sys::MiniDumpWriteDump(process.get(), processId, file.get(), MiniDumpNormal,
-                                              nullptr, nullptr, &callback);
-  DWORD error = written ? ERROR_SUCCESS : sys::GetLastError();
-  file.reset();
-  process.reset();
-  // A writer that claims success but leaves no usable dump has failed too.
-  if (written && IsCompleteMinidump(temporaryName, error)) {
-    std::string finalName = FinalDumpName(temporaryName);
-    // The temporary-name service keeps only the temporary names apart, and
-    // its numbers follow the clock round: an earlier dump may hold this one.
-    for (int attempt = 1; !sys::MoveFileA(temporaryName, finalName.c_str()); ++attempt) {
-      const DWORD moveError = sys::GetLastError();
-      char otherName[MAX_PATH] = {};
-      if (moveError != ERROR_ALREADY_EXISTS || attempt > kRenameAttempts ||
-          sys::GetTempFileNameA(folder, prefix, 0, otherName) == 0) {
-        // The dump is complete but keeps its temporary name; say where it is.
-        ReportSystemError(moveError);
-        AppendOutput(CString("Creating mini dump file: \r\n") + temporaryName + "\r\n");
-        return;
-      }
-      // Only its number is wanted.
-      sys::DeleteFileA(otherName);
-      finalName = FinalDumpName(otherName);
-    }
-    AppendOutput(CString("Creating mini dump file: \r\n") + finalName + "\r\n");
+  if (!WriteAndCheckDump(std::move(process), processId, std::move(file), temporaryName, this,
+                         error)) {
+    sys::DeleteFileA(temporaryName);
+    ReportSystemError(error);
     return;
   }
-  sys::DeleteFileA(temporaryName);
-  ReportSystemError(error);
+  std::string dumpName;
+  // A dump that keeps its temporary name is complete: the log says where it is.
+  if (!MoveToDumpName(folder, prefix, temporaryName, dumpName, error)) ReportSystemError(error);
+  AppendOutput(CString("Creating mini dump file: \r\n") + dumpName + "\r\n");
 }
