@@ -28,8 +28,6 @@ UINT WindowDpi(HWND window) {
 }
 
 int ScaleForDpi(int pixels, UINT from, UINT to) {
-  if (from == 0) return pixels;
-  const long long scaled = static_cast<long long>(pixels) * to;
-  const long long half = from / 2;
-  return static_cast<int>(scaled >= 0 ? (scaled + half) / from : (scaled - half) / from);
+  // MulDiv rounds to the nearest, in 64 bits.
+  return from == 0 ? pixels : ::MulDiv(pixels, static_cast<int>(to), static_cast<int>(from));
 }

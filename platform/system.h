@@ -1,6 +1,7 @@
 // The system services Vellorn's logic uses: kernel32, advapi32, psapi (by
-// name at run time), dbghelp, shell32, user32's pointer and the screen's DPI; and the modal calls
-// that wait for a person (message box, popup menu, file dialog) with the pointer's position.
+// name at run time), dbghelp, shell32, user32's pointer and the screen's DPI;
+// and the modal calls that wait for a person (message box, popup menu, file
+// dialog) with the pointer's position.
 //
 // Every call of the program's logic goes through these plain functions. The
 // program links the real forwarders (system_win32.cpp, modal_win32.cpp); the

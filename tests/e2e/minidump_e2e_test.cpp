@@ -189,10 +189,25 @@ TEST(CreateMiniDump, MenuBarAndContextMenuEachWriteAReadableDumpNamedAfterThePro
   }
 }
 
-// A dump of a program of the other bitness is either that program's dump, as an
-// independent reader sees it, or a failure in the log with no file left. The
-// 64-bit program's dump of a 32-bit one must succeed; the 32-bit program's of a
-// 64-bit one fails under Wine with "invalid parameter".
+// The one dump in `folder`\dumps, after a log that was `kLogStart` before:
+// named with `prefix`, logged with its full name, and read by lldb as the
+// process the row showed as `rowId`, with its kWorkers + 1 threads. Gives
+// lldb's listing.
+std::string ExpectTheOnlyDumpIsOf(const std::string& folder, const std::string& log,
+                                  const char* prefix, const std::string& rowId) {
+  const std::string dumps = folder + "\\dumps";
+  const std::vector<std::string> files = FilesIn(dumps);
+  EXPECT_THAT(files, SizeIs(1)) << log;
+  if (files.size() != 1) return {};
+  EXPECT_TRUE(IsDumpName(files[0], prefix)) << files[0];
+  EXPECT_EQ(log, kLogStart + kStarting + kCreating + dumps + "\\" + files[0] + "\r\n");
+  const std::string listing = e2e::ReadDumpWithLldb(dumps + "\\" + files[0], folder);
+  EXPECT_THAT(listing, HasSubstr("Process " + rowId + " stopped")) << listing;
+  EXPECT_EQ(CountOf(listing, "thread #"), kWorkers + 1) << listing;
+  EXPECT_THAT(listing, Not(HasSubstr("error:"))) << listing;
+  return listing;
+}
+
 std::wstring Wide(const std::string& text) {
   std::wstring wide(text.size(), L'\0');
   wide.resize(
@@ -230,7 +245,6 @@ TEST(CreateMiniDump, AProgramWhoseNameTheCodePageCannotHoldIsDumpedUnderUndersco
   ASSERT_TRUE(e2e::WaitFor([&] { return ThreadCount(target.Id()) > kWorkers; }));
   VellornSession vellorn(folder);
   ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
-  const std::string dumps = folder + "\\dumps";
   const int row = vellorn.List().FindByData(static_cast<LPARAM>(target.Id()));
   ASSERT_GE(row, 0) << "not listed";
   ASSERT_EQ(vellorn.List().Text(row, 1), "??.exe");
@@ -239,17 +253,13 @@ TEST(CreateMiniDump, AProgramWhoseNameTheCodePageCannotHoldIsDumpedUnderUndersco
 
   vellorn.Command(ID_PROCESS_DUMP);
 
-  const std::string log = WaitForLines(vellorn, kLogStart, 3);
-  const std::vector<std::string> files = FilesIn(dumps);
-  ASSERT_THAT(files, SizeIs(1)) << log;
-  EXPECT_TRUE(IsDumpName(files[0], "__")) << files[0];
-  EXPECT_EQ(log, kLogStart + kStarting + kCreating + dumps + "\\" + files[0] + "\r\n");
-  const std::string listing = e2e::ReadDumpWithLldb(dumps + "\\" + files[0], folder);
-  EXPECT_THAT(listing, HasSubstr("Process " + rowId + " stopped")) << listing;
-  EXPECT_EQ(CountOf(listing, "thread #"), kWorkers + 1) << listing;
-  EXPECT_THAT(listing, Not(HasSubstr("error:"))) << listing;
+  ExpectTheOnlyDumpIsOf(folder, WaitForLines(vellorn, kLogStart, 3), "__", rowId);
 }
 
+// A dump of a program of the other bitness is either that program's dump, as an
+// independent reader sees it, or a failure in the log with no file left. The
+// 64-bit program's dump of a 32-bit one must succeed; the 32-bit program's of a
+// 64-bit one fails under Wine with "invalid parameter".
 TEST(CreateMiniDump, OfAProgramOfTheOtherBitnessIsItsReadableDumpOrAFailureLeavingNoFile) {
   const std::string unavailable = e2e::WhyOtherBitnessCannotStart();
   if (!unavailable.empty()) GTEST_SKIP() << unavailable;
@@ -270,14 +280,8 @@ TEST(CreateMiniDump, OfAProgramOfTheOtherBitnessIsItsReadableDumpOrAFailureLeavi
   const std::string log = vellorn.Log();
   const std::vector<std::string> files = FilesIn(dumps);
   if (sizeof(void*) == 8 || !files.empty()) {
-    ASSERT_THAT(files, SizeIs(1)) << log;
-    EXPECT_TRUE(IsDumpName(files[0], "dum")) << files[0];
-    EXPECT_EQ(log, kLogStart + kStarting + kCreating + dumps + "\\" + files[0] + "\r\n");
-    const std::string listing = e2e::ReadDumpWithLldb(dumps + "\\" + files[0], folder);
-    EXPECT_THAT(listing, HasSubstr("Process " + rowId + " stopped")) << listing;
-    EXPECT_EQ(CountOf(listing, "thread #"), kWorkers + 1) << listing;
+    const std::string listing = ExpectTheOnlyDumpIsOf(folder, log, "dum", rowId);
     EXPECT_THAT(listing, HasSubstr(e2e::OtherBitnessTargetName())) << listing;
-    EXPECT_THAT(listing, Not(HasSubstr("error:"))) << listing;
   } else {
     EXPECT_EQ(log, kLogStart + kStarting + SystemText(ERROR_INVALID_PARAMETER));
     EXPECT_THAT(FilesIn(dumps), IsEmpty());
