@@ -1,6 +1,8 @@
 // The application object and the framework's global helpers.
 #include "platform/app.h"
 
+#include "platform/system_libraries.h"
+
 #include <commctrl.h>
 
 namespace {
@@ -49,7 +51,10 @@ void AfxInitCommonControls() {
 BOOL AfxInitRichEdit() {
   CWinApp* app = AfxGetApp();
   if (app == nullptr) return FALSE;
-  if (!app->m_richEdit) app->m_richEdit.reset(::LoadLibraryA("RICHED20.DLL"));
+  char path[MAX_PATH];
+  if (!app->m_richEdit && SystemLibraryPath("RICHED20.DLL", path)) {
+    app->m_richEdit.reset(::LoadLibraryA(path));
+  }
   return app->m_richEdit.valid();
 }
 

@@ -2,6 +2,8 @@
 // same name. Linked into vellorn.exe and the tests that run on the real system.
 #include "platform/system.h"
 
+#include "platform/system_libraries.h"
+
 namespace sys {
 
 HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) {
@@ -98,7 +100,19 @@ BOOL MiniDumpWriteDump(HANDLE process, DWORD processId, HANDLE file, MINIDUMP_TY
                        PMINIDUMP_EXCEPTION_INFORMATION exception,
                        PMINIDUMP_USER_STREAM_INFORMATION userStreams,
                        PMINIDUMP_CALLBACK_INFORMATION callback) {
-  return ::MiniDumpWriteDump(process, processId, file, type, exception, userStreams, callback);
+  // Looked up, not imported: the loader would bind an import before the
+  // program could keep it from taking a dbghelp.dll out of its own folder.
+  using Writer = decltype(&::MiniDumpWriteDump);
+  static LoadedLibrary dbghelp;
+  static Writer writer = nullptr;
+  if (writer == nullptr) {
+    char path[MAX_PATH];
+    if (!dbghelp && SystemLibraryPath("dbghelp.dll", path)) dbghelp.reset(::LoadLibraryA(path));
+    if (!dbghelp) return FALSE;
+    writer = EntryPoint<Writer>(dbghelp.get(), "MiniDumpWriteDump");
+    if (writer == nullptr) return FALSE;
+  }
+  return writer(process, processId, file, type, exception, userStreams, callback);
 }
 
 BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info) {

@@ -4,6 +4,7 @@
 #include "platform/dpi.h"
 #include "platform/handles.h"
 #include "platform/string.h"
+#include "platform/system_libraries.h"
 #include "platform/window.h"
 #include "process/process_list.h"
 #include "process/process_status_api.h"
@@ -42,11 +43,6 @@ void AddRow(CListCtrl& list, DWORD processId, const char* name, const DWORD* thr
   list.SetItem(g_nextRow, 0, LVIF_PARAM, nullptr, 0, 0, 0, static_cast<LPARAM>(processId));
   if (threads) list.SetItemText(g_nextRow, 2, Decimal(*threads));
   ++g_nextRow;
-}
-
-template <typename Function>
-Function EntryPoint(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(sys::GetProcAddress(module, name)));
 }
 
 }  // namespace

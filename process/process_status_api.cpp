@@ -1,6 +1,7 @@
 #include "process/process_status_api.h"
 
 #include "platform/handles.h"
+#include "platform/system_libraries.h"
 
 EnumProcessesFunction g_EnumProcesses = nullptr;
 EnumProcessModulesFunction g_EnumProcessModules = nullptr;
@@ -10,13 +11,13 @@ GetModuleFileNameExFunction g_GetModuleFileNameExA = nullptr;
 namespace {
 template <typename Function>
 bool Resolve(HMODULE library, const char* name, Function& entry) {
-  entry = reinterpret_cast<Function>(reinterpret_cast<void*>(sys::GetProcAddress(library, name)));
+  entry = EntryPoint<Function>(library, name);
   return entry != nullptr;
 }
 }  // namespace
 
 LoadedLibrary LoadProcessStatusApi() {
-  LoadedLibrary library(sys::LoadLibraryA("PSAPI.DLL"));
+  LoadedLibrary library = LoadSystemLibrary("PSAPI.DLL");
   if (!library) return library;
   // The references are stored as they resolve; the fill never uses them
   // unless all four did.

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <tlhelp32.h>
@@ -366,3 +367,98 @@ TEST(CreateMiniDump, CurrentDirectoryAtADrivesRootDumpsIntoTheRootsDumpsFolder) 
 }
 
 }  // namespace
+
+// Wine's settings for the program of that file name, read when it starts:
+// `key` under HKCU\Software\Wine\AppDefaults\<program>, e.g. "DllOverrides".
+void SetWineAppDefault(const std::string& program, const std::string& key, const char* name,
+                       const char* value) {
+  HKEY settings = nullptr;
+  const std::string path =
+      "Software\\Wine\\AppDefaults\\" + program + (key.empty() ? "" : "\\" + key);
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            &settings, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(settings, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                 static_cast<DWORD>(std::strlen(value) + 1));
+  RegCloseKey(settings);
+}
+
+// A copy of vellorn.exe in `folder` under `name`, for which Wine takes a file
+// named like one of these libraries beside it before its own copy, as Windows
+// does for a library that is not one of its known ones.
+std::string CopyWithNativeLibrariesFirst(const std::string& folder, const std::string& name) {
+  const std::string program = folder + "\\" + name;
+  EXPECT_TRUE(CopyFileA(e2e::ProgramPath("vellorn.exe").c_str(), program.c_str(), FALSE));
+  for (const char* library : {"dbghelp", "riched20", "psapi"}) {
+    SetWineAppDefault(name, "DllOverrides", library, "native,builtin");
+  }
+  return program;
+}
+
+// A stand-in library under each name of a system library that the program
+// loads, in `folder`.
+void PlantStandIns(const std::string& folder) {
+  for (const char* library : {"dbghelp.dll", "RICHED20.DLL", "PSAPI.DLL"}) {
+    EXPECT_TRUE(CopyFileA(e2e::ProgramPath("standin_library.dll").c_str(),
+                          (folder + "\\" + library).c_str(), FALSE));
+  }
+}
+
+TEST(CreateMiniDump, LibrariesPlantedBesideTheProgramAndInItsFolderAreNeverLoaded) {
+  const std::string folder = e2e::FreshFolderForCurrentTest();
+  const std::string programFolder = folder + "\\program";
+  ASSERT_TRUE(CreateDirectoryA(programFolder.c_str(), nullptr));
+  const std::string program = CopyWithNativeLibrariesFirst(programFolder, "vellorn_planted.exe");
+  // Told Windows NT 4.0, it fills through the process-status library.
+  const std::string programOnNt40 =
+      CopyWithNativeLibrariesFirst(programFolder, "vellorn_planted_nt40.exe");
+  SetWineAppDefault("vellorn_planted_nt40.exe", "", "Version", "nt40");
+  PlantStandIns(programFolder);
+  PlantStandIns(folder);
+  Process target = StartDumpTarget(folder);
+
+  {
+    VellornSession onNt40(VellornSession::Options{folder, programOnNt40});
+    ASSERT_TRUE(onNt40.Started()) << onNt40.StartError();
+    EXPECT_GE(onNt40.List().FindByData(static_cast<LPARAM>(target.Id())), 0);
+    EXPECT_THAT(onNt40.Columns(), ElementsAre("ID", "Name"));
+  }
+  VellornSession vellorn(VellornSession::Options{folder, program});
+  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+  const int row = vellorn.List().FindByData(static_cast<LPARAM>(target.Id()));
+  ASSERT_GE(row, 0);
+  const std::string rowId = vellorn.List().Text(row, 0);
+  ASSERT_TRUE(vellorn.SelectRow(row));
+  vellorn.Command(ID_PROCESS_DUMP);
+
+  // The real writer's dump: the stand-in's would have failed with "access denied".
+  ExpectTheOnlyDumpIsOf(folder, WaitForLines(vellorn, kLogStart, 3), "dum", rowId);
+  std::vector<std::string> loaded;
+  for (const std::string& place : {folder, programFolder}) {
+    for (const std::string& file : FilesIn(place)) {
+      if (file.size() > 7 && file.compare(file.size() - 7, 7, ".loaded") == 0) {
+        loaded.push_back(place + "\\" + file);
+      }
+    }
+  }
+  EXPECT_THAT(loaded, IsEmpty());
+}
+
+TEST(CreateMiniDump, WithoutTheSystemsDumpWriterTheLogSaysSoAndTheProgramGoesOn) {
+  const std::string folder = e2e::FreshFolderForCurrentTest();
+  const std::string program = folder + "\\vellorn_without_dbghelp.exe";
+  ASSERT_TRUE(CopyFileA(e2e::ProgramPath("vellorn.exe").c_str(), program.c_str(), FALSE));
+  SetWineAppDefault("vellorn_without_dbghelp.exe", "DllOverrides", "dbghelp", "");
+  Process target = StartDumpTarget(folder);
+  VellornSession vellorn(VellornSession::Options{folder, program});
+  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+  ASSERT_TRUE(vellorn.SelectProcess(target.Id()));
+
+  vellorn.Command(ID_PROCESS_DUMP);
+
+  EXPECT_EQ(WaitForLines(vellorn, kLogStart, 2),
+            kLogStart + kStarting + SystemText(ERROR_MOD_NOT_FOUND));
+  EXPECT_THAT(FilesIn(folder + "\\dumps"), IsEmpty());
+  EXPECT_TRUE(vellorn.Run(ID_PROCESS_REFRESH));
+  EXPECT_TRUE(vellorn.Running());
+}

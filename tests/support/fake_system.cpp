@@ -131,9 +131,11 @@ std::string Upper(std::string text) {
   return text;
 }
 
+// By the file name: a module loaded by its full path is the same module.
 bool SameModule(LPCSTR name, const char* wanted) {
   if (!name) return false;
   std::string upper = Upper(name);
+  upper.erase(0, upper.find_last_of('\\') + 1);
   const std::string base = wanted;
   return upper == base || upper + ".DLL" == base;
 }
