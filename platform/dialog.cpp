@@ -126,8 +126,13 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
   }
   // Messages before WM_INITDIALOG (WM_SETFONT) take default handling.
   if (self == nullptr) return FALSE;
-  // However the window goes, it is hidden first.
-  if (message == WM_WINDOWPOSCHANGING &&
+  // The owner takes input again before the dialog hides only when the dialog
+  // is going: EndDialog enables it itself, and DestroyWindow hides a window
+  // with no WM_SHOWWINDOW first. Any other hide announces itself (ShowWindow,
+  // or SW_PARENTCLOSING when the owner is minimised) while the modal run goes
+  // on, and the owner stays disabled.
+  if (message == WM_SHOWWINDOW) self->m_hideAnnounced = wParam == FALSE;
+  if (message == WM_WINDOWPOSCHANGING && !std::exchange(self->m_hideAnnounced, false) &&
       (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW) != 0) {
     self->EnableOwner();
   }

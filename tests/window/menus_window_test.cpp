@@ -312,6 +312,8 @@ struct SeenAboutBox {
 SeenAboutBox g_seen;
 // How the timer closes the box: OK, or destroying its window.
 bool g_destroyAboutBox = false;
+// Hides the box first as Windows does when its owner is minimised.
+bool g_hideAboutBoxForMinimisedOwner = false;
 WNDPROC g_aboutProcedure = nullptr;
 
 LRESULT CALLBACK WatchAboutBoxHide(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -358,6 +360,9 @@ void CALLBACK AnswerAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
     ::DestroyWindow(about);
     return;
   }
+  if (g_hideAboutBoxForMinimisedOwner) {
+    ::SendMessageA(about, WM_SHOWWINDOW, FALSE, SW_PARENTCLOSING);
+  }
   ::PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(about, IDOK)));
 }
@@ -370,7 +375,11 @@ class AboutBoxTest : public ::testing::Test {
     timer = ::SetTimer(nullptr, 0, 20, &AnswerAboutBox);
     ASSERT_NE(timer, 0u);
   }
-  void TearDown() override { ::KillTimer(nullptr, timer); }
+  void TearDown() override {
+    ::KillTimer(nullptr, timer);
+    g_hideAboutBoxForMinimisedOwner = false;
+    hosted::Application().m_pMainWnd = nullptr;
+  }
 
   void ExpectAboutBoxWasShownAndClosedByOk() {
     ASSERT_NE(g_seen.window, nullptr) << "no About box came up";
@@ -413,6 +422,20 @@ TEST_F(AboutBoxTest, ClosingTheAboutBoxGivesTheMainWindowItsInputBackBeforeTheBo
   }
   g_destroyAboutBox = false;
   hosted::Application().m_pMainWnd = nullptr;
+}
+
+TEST_F(AboutBoxTest, HiddenForTheMinimisedMainWindowTheAboutBoxKeepsItDisabledUntilClosed) {
+  hosted::Application().m_pMainWnd = &host.Dialog();
+  g_hideAboutBoxForMinimisedOwner = true;
+
+  host.Command(ID_HELP_ABOUT);
+
+  ASSERT_NE(g_seen.window, nullptr);
+  // The hide came while the box's modal run went on; OK then ended it.
+  EXPECT_EQ(g_seen.ownerEnabledWhenHidden, 0);
+  EXPECT_FALSE(::IsWindow(g_seen.window));
+  EXPECT_TRUE(::IsWindowEnabled(host.Window()));
+  EXPECT_EQ(::GetActiveWindow(), host.Window());
 }
 
 TEST_F(AboutBoxTest, OtherSystemCommandsReachTheDefaultHandling) {
