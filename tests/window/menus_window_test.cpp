@@ -137,8 +137,9 @@ class ContextMenuTest : public ::testing::Test {
 
   support::ProcessListView& List() { return host.List(); }
 
-  // Right-clicks the list as the list reports it, and gives the result the
-  // window answered.
+  // Right-clicks the list as the list reports it (NM_RCLICK, then
+  // WM_CONTEXTMENU at the pointer), and gives the result the window answered
+  // the notification.
   LRESULT RightClick() {
     NMITEMACTIVATE click{};
     click.hdr.hwndFrom = List().m_hWnd;
@@ -147,7 +148,24 @@ class ContextMenuTest : public ::testing::Test {
     click.iItem = -1;
     ::SetWindowLongPtrA(host.Window(), DWLP_MSGRESULT, 99);
     ::SendMessageA(host.Window(), WM_NOTIFY, IDC_PROCESS_LIST, reinterpret_cast<LPARAM>(&click));
-    return ::GetWindowLongPtrA(host.Window(), DWLP_MSGRESULT);
+    const LRESULT result = ::GetWindowLongPtrA(host.Window(), DWLP_MSGRESULT);
+    ::SendMessageA(host.Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List().m_hWnd),
+                   MAKELPARAM(321, 234));
+    return result;
+  }
+
+  // Shift+F10 or the Applications key in the focused list, as the list
+  // reports it.
+  void PressContextMenuKey() {
+    ::SendMessageA(host.Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List().m_hWnd),
+                   MAKELPARAM(-1, -1));
+  }
+
+  // A point of the list's client area on the screen.
+  POINT OnScreen(LONG x, LONG y) {
+    POINT at{x, y};
+    ::ClientToScreen(List().m_hWnd, &at);
+    return at;
   }
 
   // A row for a process that does not exist, selected; commands on it fail
@@ -192,6 +210,43 @@ TEST_F(ContextMenuTest, RightClickOnASelectedRowShowsTheMenuAtTheCursorAndDestro
   EXPECT_EQ(popup.itemCount, 4);
   EXPECT_FALSE(::IsMenu(popup.popup));
   EXPECT_EQ(host.Answered().cursorReads, 1);
+}
+
+TEST_F(ContextMenuTest, TheKeyboardOpensTheSameMenuUnderTheSelectedRow) {
+  List().SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+  RECT row{LVIR_BOUNDS, 0, 0, 0};
+  ASSERT_TRUE(::SendMessageA(List().m_hWnd, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row)));
+  host.Answered().popupAnswer = ID_PROCESS_REFRESH;
+
+  PressContextMenuKey();
+
+  ASSERT_EQ(host.Answered().popups.size(), 1u);
+  const hosted::TrackedPopup& popup = host.Answered().popups[0];
+  const POINT expected = OnScreen(row.left, row.bottom);
+  EXPECT_EQ(popup.x, expected.x);
+  EXPECT_EQ(popup.y, expected.y);
+  EXPECT_EQ(popup.flags, static_cast<UINT>(TPM_NONOTIFY | TPM_RETURNCMD));
+  EXPECT_EQ(popup.owner, host.Window());
+  EXPECT_EQ(popup.itemCount, 4);
+  EXPECT_FALSE(::IsMenu(popup.popup));
+  EXPECT_EQ(host.Answered().cursorReads, 0);
+  // Its Refresh List ran: the list was filled again, with nothing selected.
+  EXPECT_EQ(List().GetNextItem(-1, LVNI_SELECTED), -1);
+}
+
+TEST_F(ContextMenuTest, TheKeyboardWithNoRowSelectedOpensTheMenuAtTheListsTopLeft) {
+  ASSERT_EQ(List().GetNextItem(-1, LVNI_SELECTED), -1);
+  host.Answered().popupAnswer = ID_CONTEXT_DUMP;
+
+  PressContextMenuKey();
+
+  ASSERT_EQ(host.Answered().popups.size(), 1u);
+  const POINT expected = OnScreen(0, 0);
+  EXPECT_EQ(host.Answered().popups[0].x, expected.x);
+  EXPECT_EQ(host.Answered().popups[0].y, expected.y);
+  // Its commands ask for a selection as the menu bar's do.
+  ASSERT_EQ(host.Answered().boxes.size(), 1u);
+  EXPECT_EQ(host.Answered().boxes[0].text, "You must first select a process from the list.");
 }
 
 TEST_F(ContextMenuTest, DismissingTheMenuChangesNothing) {
