@@ -4,6 +4,7 @@
 #include "platform/app.h"
 #include "platform/command_table.h"
 
+#include <cstring>
 #include <utility>
 
 void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
@@ -186,9 +187,12 @@ INT_PTR CDialog::Route(UINT message, WPARAM wParam, LPARAM lParam, const bool& d
     }
 
     case WM_NOTIFY: {
-      const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+      // Copied, not read in place: a list's key notification (packed, as the
+      // headers declare it) may come at an address its fields are not aligned to.
+      NMHDR header;
+      std::memcpy(&header, reinterpret_cast<const void*>(lParam), sizeof(header));
       const MessageMapEntry* entry =
-          FindEntry(WM_NOTIFY, header->code, static_cast<UINT>(header->idFrom));
+          FindEntry(WM_NOTIFY, header.code, static_cast<UINT>(header.idFrom));
       if (entry == nullptr) return FALSE;
       const LRESULT result = entry->invoke(this, wParam, lParam);
       if (defaultRequested) return FALSE;
