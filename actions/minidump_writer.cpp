@@ -115,6 +115,7 @@ bool MoveToDumpName(const char* folder, const CString& prefix, const char* tempo
   for (int attempt = 1; !sys::MoveFileA(temporaryName, dumpName.c_str()); ++attempt) {
     error = sys::GetLastError();
     char otherName[MAX_PATH] = {};
+    // The rename's error is the one reported, not the numbering's.
     DWORD numberError = ERROR_SUCCESS;
     if (error != ERROR_ALREADY_EXISTS || attempt > kRenameAttempts ||
         !NewDumpNumber(folder, prefix, otherName, numberError)) {
