@@ -28,10 +28,22 @@ std::string FinalDumpName(const char* temporaryName) {
   return name;
 }
 
+// What the temporary-name service puts after the prefix: up to four hex
+// digits and ".tmp".
+constexpr size_t kNumberAndExtension = 8;
+
 // A new number for a dump: the system makes the empty file
-// "<folder>\<prefix's first three characters><hex number>.tmp", named in `name`.
-bool NewDumpNumber(const char* folder, const CString& prefix, char (&name)[MAX_PATH]) {
-  return sys::GetTempFileNameA(folder, prefix, 0, name) != 0;
+// "<folder>\<prefix><hex number>.tmp", named in `name`. A name longer than
+// `name` holds would come back cut, so it is not asked for.
+bool NewDumpNumber(const char* folder, const CString& prefix, char (&name)[MAX_PATH],
+                   DWORD& error) {
+  if (std::strlen(folder) + 1 + prefix.str().size() + kNumberAndExtension >= MAX_PATH) {
+    error = ERROR_FILENAME_EXCED_RANGE;
+    return false;
+  }
+  if (sys::GetTempFileNameA(folder, prefix, 0, name) != 0) return true;
+  error = sys::GetLastError();
+  return false;
 }
 
 // The "dumps" folder under the current directory, made when missing.
@@ -103,8 +115,10 @@ bool MoveToDumpName(const char* folder, const CString& prefix, const char* tempo
   for (int attempt = 1; !sys::MoveFileA(temporaryName, dumpName.c_str()); ++attempt) {
     error = sys::GetLastError();
     char otherName[MAX_PATH] = {};
+    // The rename's error is the one reported, not the numbering's.
+    DWORD numberError = ERROR_SUCCESS;
     if (error != ERROR_ALREADY_EXISTS || attempt > kRenameAttempts ||
-        !NewDumpNumber(folder, prefix, otherName)) {
+        !NewDumpNumber(folder, prefix, otherName, numberError)) {
       dumpName = temporaryName;
       return false;
     }
@@ -134,11 +148,12 @@ CString DumpNameBase(const CString& name) {
 
 CString DumpNamePrefix(const CString& name) {
   std::string prefix = DumpNameBase(name).str();
+  // Bytes of a multi-byte character are 0x80 and above: none is replaced.
   for (char& c : prefix) {
     const auto code = static_cast<unsigned char>(c);
     if (code < 0x20 || std::strchr("\\/:*?\"<>|", c) != nullptr) c = '_';
   }
-  return CString(prefix);
+  return LeadingCharacters(prefix, 3);
 }
 
 bool IsCompleteMinidump(const char* path, DWORD& error) {
@@ -194,8 +209,7 @@ void CMainDialog::WriteMiniDump(DWORD processId, CString name) {  // cppcheck-su
 
   const CString prefix = DumpNamePrefix(name);
   char temporaryName[MAX_PATH] = {};
-  if (!NewDumpNumber(folder, prefix, temporaryName)) {
-    error = sys::GetLastError();
+  if (!NewDumpNumber(folder, prefix, temporaryName, error)) {
     ReportSystemError(error);
     process.reset();
     return;

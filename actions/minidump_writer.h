@@ -17,10 +17,12 @@ BOOL CALLBACK MiniDumpIncludeAll(PVOID param, const PMINIDUMP_CALLBACK_INPUT inp
 // "my.app.exe" gives "my.app". Any length; nothing is truncated.
 CString DumpNameBase(const CString& name);
 
-// The prefix of a dump file's name: the base name of `name` with each
+// The prefix of a dump file's name: the first three characters of the base
+// name of `name` (as the temporary-name service takes them, whole), each
 // character a file name cannot hold (\ / : * ? " < > | and control characters)
 // as '_'. A name the ANSI code page cannot hold is listed with '?' in place of
-// those characters: "??.exe" gives "__".
+// those characters: "??.exe" gives "__". With UTF-8 as the code page every
+// name is held: "数据.exe" gives "数据".
 CString DumpNamePrefix(const CString& name);
 
 // True when the file at `path` starts with a minidump header ("MDMP") and

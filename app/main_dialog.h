@@ -43,6 +43,8 @@ class CMainDialog : public CDialog {
   void OnAbout();
   void OnColumnClick(NMHDR* notification, LRESULT* result);
   void OnListRightClick(NMHDR* notification, LRESULT* result);
+  // Shift+F10 or the Applications key with the list focused.
+  void OnContextMenu(HWND window, POINT at);
 
   // The window itself.
   void OnPaint();
@@ -57,6 +59,11 @@ class CMainDialog : public CDialog {
 
  private:
   void ShowNoSelectionMessage() const;
+  // The context menu at `at` (screen coordinates); the chosen command runs.
+  void ShowContextMenu(POINT at);
+  // Where the keyboard opens it: under the selected row, else at the list's
+  // top left.
+  POINT KeyboardMenuPosition() const;
   void AddRunningProcesses();
   void AddProcessesFromIdList();
   void AddProcessesFromSnapshot();

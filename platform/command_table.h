@@ -83,6 +83,15 @@ class CCmdTarget {
                                                    reinterpret_cast<const RECT*>(lParam)); \
      return 0;                                                                             \
    }},
+// The window that was clicked (or has the focus) and the screen position;
+// (-1, -1) when the keyboard asked (Shift+F10, the Applications key).
+#define ON_WM_CONTEXTMENU()                                                                \
+  {WM_CONTEXTMENU, 0, 0, [](CCmdTarget* target, WPARAM wParam, LPARAM lParam) -> LRESULT { \
+     static_cast<ThisClass*>(target)->OnContextMenu(                                       \
+         reinterpret_cast<HWND>(wParam),                                                   \
+         POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});   \
+     return 0;                                                                             \
+   }},
 #define ON_WM_SYSCOMMAND()                                                                \
   {WM_SYSCOMMAND, 0, 0, [](CCmdTarget* target, WPARAM wParam, LPARAM lParam) -> LRESULT { \
      static_cast<ThisClass*>(target)->OnSysCommand(static_cast<UINT>(wParam), lParam);    \

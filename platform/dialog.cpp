@@ -4,6 +4,7 @@
 #include "platform/app.h"
 #include "platform/command_table.h"
 
+#include <cstring>
 #include <utility>
 
 void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
@@ -126,8 +127,13 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
   }
   // Messages before WM_INITDIALOG (WM_SETFONT) take default handling.
   if (self == nullptr) return FALSE;
-  // However the window goes, it is hidden first.
-  if (message == WM_WINDOWPOSCHANGING &&
+  // The owner takes input again before the dialog hides only when the dialog
+  // is going: EndDialog enables it itself, and DestroyWindow hides a window
+  // with no WM_SHOWWINDOW first. Any other hide announces itself (ShowWindow,
+  // or SW_PARENTCLOSING when the owner is minimised) while the modal run goes
+  // on, and the owner stays disabled.
+  if (message == WM_SHOWWINDOW) self->m_hideAnnounced = wParam == FALSE;
+  if (message == WM_WINDOWPOSCHANGING && !std::exchange(self->m_hideAnnounced, false) &&
       (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW) != 0) {
     self->EnableOwner();
   }
@@ -181,9 +187,12 @@ INT_PTR CDialog::Route(UINT message, WPARAM wParam, LPARAM lParam, const bool& d
     }
 
     case WM_NOTIFY: {
-      const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+      // Copied, not read in place: a list's key notification (packed, as the
+      // headers declare it) may come at an address its fields are not aligned to.
+      NMHDR header;
+      std::memcpy(&header, reinterpret_cast<const void*>(lParam), sizeof(header));
       const MessageMapEntry* entry =
-          FindEntry(WM_NOTIFY, header->code, static_cast<UINT>(header->idFrom));
+          FindEntry(WM_NOTIFY, header.code, static_cast<UINT>(header.idFrom));
       if (entry == nullptr) return FALSE;
       const LRESULT result = entry->invoke(this, wParam, lParam);
       if (defaultRequested) return FALSE;

@@ -59,4 +59,6 @@ class CDialog : public CWnd {
   bool m_ended = false;
   INT_PTR m_result = -1;
   HWND m_disabledOwner = nullptr;
+  // A WM_SHOWWINDOW that hides the window came and its hide has not yet.
+  bool m_hideAnnounced = false;
 };

@@ -25,5 +25,5 @@ class CFileDialog {
   OPENFILENAMEA m_request{};
   std::string m_filter;
   std::string m_defaultExtension;
-  char m_file[MAX_PATH] = {};
+  char m_file[kMaxPathBytes] = {};
 };

@@ -88,6 +88,12 @@ int CListCtrl::GetNextItem(int start, int flags) const {
       SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(start), MAKELPARAM(flags, 0)));
 }
 
+BOOL CListCtrl::GetItemRect(int row, RECT* rect, UINT code) const {
+  rect->left = static_cast<LONG>(code);
+  return static_cast<BOOL>(
+      SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(rect)));
+}
+
 DWORD CListCtrl::GetExtendedStyle() const {
   return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE));
 }

@@ -21,6 +21,8 @@ class CListCtrl : public CWnd {
   int GetItemCount() const;
   BOOL DeleteItem(int row);
   int GetNextItem(int start, int flags) const;
+  // The row's rectangle (LVIR_BOUNDS, LVIR_LABEL...) in the list's client coordinates.
+  BOOL GetItemRect(int row, RECT* rect, UINT code) const;
   DWORD GetExtendedStyle() const;
   DWORD SetExtendedStyle(DWORD style);  // LVM_SETEXTENDEDLISTVIEWSTYLE, mask 0
   BOOL SortItems(PFNLVCOMPARE compare, DWORD_PTR data);

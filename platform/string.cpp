@@ -5,6 +5,33 @@
 #include <cstdarg>
 #include <cstdio>
 
+CString LeadingCharacters(const CString& text, int count) {
+  const std::string& bytes = text.str();
+  const int size = static_cast<int>(bytes.size());
+  std::wstring wide(bytes.size(), L'\0');
+  wide.resize(
+      static_cast<size_t>(::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, &wide[0], size)));
+  if (static_cast<int>(wide.size()) <= count) return text;
+  wide.resize(static_cast<size_t>(count));
+  // A character outside the BMP is two units: it stays whole or goes.
+  if (IS_HIGH_SURROGATE(wide.back())) wide.pop_back();
+  std::string leading(bytes.size(), '\0');
+  leading.resize(static_cast<size_t>(::WideCharToMultiByte(
+      CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &leading[0], size, nullptr, nullptr)));
+  return CString(leading);
+}
+
+size_t WholeCharacterLength(const char* text, size_t size) {
+  // A character takes at most four bytes (UTF-8); a cut one fails to convert.
+  for (size_t cut = 0; cut < 4 && cut < size; ++cut) {
+    const int length = static_cast<int>(size - cut);
+    if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, length, nullptr, 0) > 0) {
+      return size - cut;
+    }
+  }
+  return 0;
+}
+
 void CString::Format(const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);

@@ -50,3 +50,17 @@ class CString {
  private:
   std::string m_text;
 };
+
+// Names in the ANSI code page, which may take several bytes a character
+// (UTF-8 up to three for each UTF-16 unit of a name).
+
+// Bytes enough for a path of MAX_PATH characters in any ANSI code page.
+constexpr size_t kMaxPathBytes = MAX_PATH * 3;
+
+// The beginning of `text` that the system's "first `count` characters" are:
+// at most `count` UTF-16 units, whole characters only.
+CString LeadingCharacters(const CString& text, int count);
+
+// The length of the longest beginning of the `size` bytes at `text` that ends
+// with a whole character: what is left of a name cut short at a byte count.
+size_t WholeCharacterLength(const char* text, size_t size);

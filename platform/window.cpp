@@ -47,6 +47,10 @@ void CWnd::GetClientRect(RECT* rect) const {
   ::GetClientRect(m_hWnd, rect);
 }
 
+void CWnd::ClientToScreen(POINT* point) const {
+  ::ClientToScreen(m_hWnd, point);
+}
+
 BOOL CWnd::DestroyWindow() {
   if (m_hWnd == nullptr) return FALSE;
   const BOOL destroyed = ::DestroyWindow(m_hWnd);

@@ -40,6 +40,7 @@ class CWnd : public CCmdTarget {
   HICON SetIcon(HICON icon, BOOL big);
   BOOL IsIconic() const;
   void GetClientRect(RECT* rect) const;
+  void ClientToScreen(POINT* point) const;
   BOOL DestroyWindow();
   // WM_SETREDRAW: while off, the window neither repaints nor recomputes its
   // layout after each change.

@@ -45,6 +45,16 @@ void AddRow(CListCtrl& list, DWORD processId, const char* name, const DWORD* thr
   ++g_nextRow;
 }
 
+// The entry's name. The system cuts one that its buffer cannot hold, without
+// the zero when the cut falls at the end: it is then taken up to its last
+// whole character.
+CString EntryName(const PROCESSENTRY32& entry) {
+  const char* name = entry.szExeFile;
+  const auto* end = static_cast<const char*>(std::memchr(name, '\0', sizeof(entry.szExeFile)));
+  return CString(std::string(name, end ? static_cast<size_t>(end - name)
+                                       : WholeCharacterLength(name, sizeof(entry.szExeFile))));
+}
+
 }  // namespace
 
 ULONGLONG SystemTimeNow() {
@@ -140,7 +150,7 @@ void CMainDialog::AddProcessesFromSnapshot() {
   const CRedrawSuspension bulkChange(m_processList);
   do {
     if (entry.th32ProcessID == 0) continue;
-    AddRow(m_processList, entry.th32ProcessID, entry.szExeFile, &entry.cntThreads);
+    AddRow(m_processList, entry.th32ProcessID, EntryName(entry), &entry.cntThreads);
   } while (nextProcess(snapshot.get(), &entry));
 }
 

@@ -99,6 +99,28 @@ TEST(ContextMenu, OpensAtTheCursorAndEscapeClosesItWithoutEffect) {
   EXPECT_TRUE(vellorn.Running());
 }
 
+TEST(ContextMenu, ShiftF10AndTheApplicationsKeyInTheListOpenItUnderTheSelectedRow) {
+  VellornSession vellorn;
+  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+  const int row = SomeOtherRow(vellorn);
+  ASSERT_TRUE(vellorn.SelectRow(row));
+  vellorn.FocusControl(IDC_PROCESS_LIST);
+  const RECT rowRect = vellorn.List().RowScreenRect(row);
+
+  for (const auto& [key, modifier] : {std::pair<WORD, WORD>{VK_F10, VK_SHIFT}, {VK_APPS, 0}}) {
+    SCOPED_TRACE(key);
+    ASSERT_TRUE(vellorn.PressKey(key, modifier));
+    const PopupMenu menu = vellorn.WaitForPopupMenu();
+    ASSERT_TRUE(menu) << "no context menu appeared";
+    EXPECT_EQ(menu.rect.left, rowRect.left);
+    EXPECT_EQ(menu.rect.top, rowRect.bottom);
+    e2e::DismissMenu(menu);
+    EXPECT_FALSE(e2e::FindPopupMenu(vellorn.ProcessId()));
+  }
+  EXPECT_EQ(vellorn.SelectedRow(), row);
+  EXPECT_EQ(vellorn.Log(), support::kLogStart);
+}
+
 TEST(RefreshList, ContextMenuMenuBarButtonAndEnterOnTheButtonEachShowTheProcessesRunningNow) {
   VellornSession vellorn;
   ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();

@@ -103,11 +103,12 @@ int ThreadCount(DWORD processId) {
   return count;
 }
 
-// The test program to dump: a few waiting threads and version.dll loaded.
-Process StartDumpTarget(const std::string& folder) {
+// The test program to dump (or a copy of it): a few waiting threads and
+// version.dll loaded.
+Process StartDumpTarget(const std::string& folder,
+                        const std::string& program = e2e::ProgramPath("dump_target.exe")) {
   Process target;
-  const std::string commandLine =
-      "\"" + e2e::ProgramPath("dump_target.exe") + "\" " + std::to_string(kWorkers);
+  const std::string commandLine = "\"" + program + "\" " + std::to_string(kWorkers);
   EXPECT_TRUE(target.Launch(commandLine, folder, SW_HIDE)) << target.LaunchError();
   EXPECT_TRUE(e2e::WaitFor([&] { return ThreadCount(target.Id()) > kWorkers; }))
       << "its threads did not start";
@@ -209,52 +210,48 @@ std::string ExpectTheOnlyDumpIsOf(const std::string& folder, const std::string& 
   return listing;
 }
 
-std::wstring Wide(const std::string& text) {
-  std::wstring wide(text.size(), L'\0');
-  wide.resize(
-      static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                              &wide[0], static_cast<int>(wide.size()))));
-  return wide;
-}
-
-// Starts `program` (a wide path) with `arguments` hidden in `folder`.
-Process StartByWideName(const std::wstring& program, const std::string& arguments,
-                        const std::string& folder) {
-  std::wstring commandLine = L"\"" + program + L"\" " + Wide(arguments);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION started{};
-  Process process;
-  if (CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                     Wide(folder).c_str(), &startup, &started)) {
-    process.Attach(started.dwProcessId);
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
-  }
-  return process;
-}
-
-TEST(CreateMiniDump, AProgramWhoseNameTheCodePageCannotHoldIsDumpedUnderUnderscores) {
+// The names below are in a script no single-byte code page holds; the
+// program and this driver both take UTF-8 as their ANSI code page.
+TEST(CreateMiniDump, AProgramNamedInAnyScriptIsListedAndDumpedUnderItsName) {
   const std::string folder = e2e::FreshFolderForCurrentTest();
-  // A copy of the test program named "数据.exe".
-  const std::wstring copy = Wide(folder) + L"\\\u6570\u636e.exe";
-  ASSERT_TRUE(CopyFileW(Wide(e2e::ProgramPath("dump_target.exe")).c_str(), copy.c_str(), FALSE));
-  Process target = StartByWideName(copy, std::to_string(kWorkers), folder);
-  ASSERT_TRUE(target.Valid()) << "the copy did not start, error " << GetLastError();
-  ASSERT_TRUE(e2e::WaitFor([&] { return ThreadCount(target.Id()) > kWorkers; }));
+  const std::string copy = folder + "\\数据.exe";
+  ASSERT_TRUE(CopyFileA(e2e::ProgramPath("dump_target.exe").c_str(), copy.c_str(), FALSE));
+  Process target = StartDumpTarget(folder, copy);
   VellornSession vellorn(folder);
   ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
   const int row = vellorn.List().FindByData(static_cast<LPARAM>(target.Id()));
   ASSERT_GE(row, 0) << "not listed";
-  ASSERT_EQ(vellorn.List().Text(row, 1), "??.exe");
+  ASSERT_EQ(vellorn.List().Text(row, 1), "数据.exe");
   const std::string rowId = vellorn.List().Text(row, 0);
   ASSERT_TRUE(vellorn.SelectRow(row));
 
   vellorn.Command(ID_PROCESS_DUMP);
 
-  ExpectTheOnlyDumpIsOf(folder, WaitForLines(vellorn, kLogStart, 3), "__", rowId);
+  ExpectTheOnlyDumpIsOf(folder, WaitForLines(vellorn, kLogStart, 3), "数据", rowId);
+}
+
+TEST(CreateMiniDump, KeptAndRunInFoldersNamedInAnyScriptItDumpsIntoTheCurrentFolder) {
+  const std::string folder = e2e::FreshFolderForCurrentTest();
+  const std::string kept = folder + "\\程序";
+  const std::string current = folder + "\\数据夹";
+  ASSERT_TRUE(CreateDirectoryA(kept.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(current.c_str(), nullptr));
+  ASSERT_TRUE(
+      CopyFileA(e2e::ProgramPath("vellorn.exe").c_str(), (kept + "\\vellorn.exe").c_str(), FALSE));
+  Process target = StartDumpTarget(current);
+  VellornSession::Options options;
+  options.folder = current;
+  options.program = kept + "\\vellorn.exe";
+  VellornSession vellorn(options);
+  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+  const int row = vellorn.List().FindByData(static_cast<LPARAM>(target.Id()));
+  ASSERT_GE(row, 0) << "not listed";
+  const std::string rowId = vellorn.List().Text(row, 0);
+  ASSERT_TRUE(vellorn.SelectRow(row));
+
+  vellorn.Command(ID_PROCESS_DUMP);
+
+  ExpectTheOnlyDumpIsOf(current, WaitForLines(vellorn, kLogStart, 3), "dum", rowId);
 }
 
 // A dump of a program of the other bitness is either that program's dump, as an

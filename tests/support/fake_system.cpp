@@ -364,6 +364,14 @@ DWORD WINAPI SpyGetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR name,
   return CopyName("C:\\Fake\\" + found->exeName, name, size);
 }
 
+UINT WINAPI SpyGetDpiForWindow(HWND window) {
+  if (auto failure = Enter("GetDpiForWindow", HandleText(window))) {
+    return Fail<UINT>(0, failure->error);
+  }
+  if (auto hook = S().hooks.GetDpiForWindow) return hook(window);
+  return RealEntryPoint<UINT(WINAPI*)(HWND)>("GetDpiForWindow")(window);
+}
+
 template <typename Function>
 FARPROC EntryPoint(Function function) {
   return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
@@ -385,6 +393,7 @@ const std::vector<SpyEntryPoint>& SpyEntryPoints() {
       {"EnumProcessModules", kFakePsapi, EntryPoint(&SpyEnumProcessModules)},
       {"GetModuleBaseNameA", kFakePsapi, EntryPoint(&SpyGetModuleBaseNameA)},
       {"GetModuleFileNameExA", kFakePsapi, EntryPoint(&SpyGetModuleFileNameExA)},
+      {"GetDpiForWindow", nullptr, EntryPoint(&SpyGetDpiForWindow)},
   };
   return entries;
 }
@@ -474,6 +483,7 @@ DWORD TypicalError(const char* name) {
       {"EnumProcessModules", ERROR_PARTIAL_COPY},
       {"GetModuleBaseNameA", ERROR_PARTIAL_COPY},
       {"GetModuleFileNameExA", ERROR_PARTIAL_COPY},
+      {"GetDpiForWindow", ERROR_INVALID_WINDOW_HANDLE},
   };
   const auto found = errors.find(name);
   return found != errors.end() ? found->second : ERROR_GEN_FAILURE;

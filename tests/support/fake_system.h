@@ -34,7 +34,8 @@
 //
 // Entry points found by GetProcAddress: for CreateToolhelp32Snapshot,
 // Process32First, Process32Next, EnumProcesses, EnumProcessModules,
-// GetModuleBaseNameA and GetModuleFileNameExA, GetProcAddress gives the spy's
+// GetModuleBaseNameA, GetModuleFileNameExA and GetDpiForWindow (where the
+// system has it), GetProcAddress gives the spy's
 // own functions (also when no table is set: they then forward to the real
 // entry point that was looked up). They are recorded, counted and failable
 // under those names like every other seam call.
@@ -89,6 +90,7 @@
 //   EnumProcessModules     process,buffer bytes              process:1234,8
 //   GetModuleBaseNameA     process,size                      process:1234,260
 //   GetModuleFileNameExA   process,size                      process:1234,260
+//   GetDpiForWindow        window                            0x1a2b4
 //
 // Not thread-safe: call the seam from the test's thread only. Do not include
 // <psapi.h> beside this header: its macros rename EnumProcesses and the like.
@@ -190,6 +192,7 @@ struct Hooks {
   std::function<BOOL(HANDLE, HMODULE*, DWORD, DWORD*)> EnumProcessModules;
   std::function<DWORD(HANDLE, HMODULE, LPSTR, DWORD)> GetModuleBaseNameA;
   std::function<DWORD(HANDLE, HMODULE, LPSTR, DWORD)> GetModuleFileNameExA;
+  std::function<UINT(HWND)> GetDpiForWindow;
 };
 Hooks& Hook();
 

@@ -210,6 +210,19 @@ TEST_F(NewProcess, AChosenProgramIsLoggedAndStartedHiddenAndItsHandleClosed) {
   EXPECT_TRUE(m_host->Answered().boxes.empty());
 }
 
+TEST_F(NewProcess, APathOfMoreBytesThanMaxPathInAMultiByteScriptIsStartedWhole) {
+  // 207 characters, 607 bytes in UTF-8.
+  std::string path = "Z:\\";
+  for (int i = 0; i < 200; ++i) path += "数";
+  path += ".exe";
+  Dialog().chosen = path;
+  HookShell(true, true);
+  m_host->Command(ID_PROCESS_NEW);
+
+  EXPECT_EQ(Log(), std::string(kLogStart) + "Creating process...\r\n" + path + "\r\n");
+  EXPECT_EQ(Requested().file, path);
+}
+
 TEST_F(NewProcess, AProgramTheShellCannotStartLogsTheSameLinesAndNothingMore) {
   Dialog().chosen = "Z:\\tools\\setup.bat";
   fake::FailCall("ShellExecuteExA", ERROR_FILE_NOT_FOUND);

@@ -223,7 +223,7 @@ TEST_F(MinidumpWriterTest, SuccessfulDumpLogsItsFinalPathAndLeavesOnlyTheDumpFil
   EXPECT_EQ(fake::Calls()[IndexOf("GetCurrentDirectoryA")].detail, "260");
   EXPECT_EQ(fake::Calls()[IndexOf("CreateDirectoryA")].detail, Dumps());
   EXPECT_EQ(fake::Calls()[IndexOf("OpenProcess")].detail, "0x410,0,4242");
-  EXPECT_EQ(fake::Calls()[IndexOf("GetTempFileNameA")].detail, Dumps() + ",notepad,0");
+  EXPECT_EQ(fake::Calls()[IndexOf("GetTempFileNameA")].detail, Dumps() + ",not,0");
   EXPECT_EQ(fake::Calls()[IndexOf("CreateFileA")].detail, temporary + ",0x40000000,1,3,0x80");
   EXPECT_EQ(fake::Calls()[IndexOf("CloseHandle", 1)].detail, "file:" + temporary);
   EXPECT_EQ(fake::Calls()[IndexOf("CloseHandle", 2)].detail, "process:4242");
@@ -261,6 +261,12 @@ TEST_F(MinidumpWriterTest, DumpNamesBeginWithTheFirstThreeLettersOfTheBaseName) 
       // outside the ANSI code page is listed.
       {"??.exe", "__"},
       {"a<|>.exe", "a__"},
+      // With UTF-8 as the code page, names in any script are whole; three
+      // characters are three UTF-16 units, and one outside the BMP (two
+      // units) is not cut in half.
+      {"数据.exe", "数据"},
+      {"数据中心.exe", "数据中"},
+      {"\U0001F600\U0001F600.exe", "\U0001F600"},
       {"t\x01"
        "b\".exe",
        "t_b"}};
@@ -275,8 +281,8 @@ TEST_F(MinidumpWriterTest, DumpNamesBeginWithTheFirstThreeLettersOfTheBaseName) 
     ASSERT_THAT(added, SizeIs(1));
     EXPECT_TRUE(IsDumpFileName(added[0], prefix, "dmp")) << added[0];
   }
-  EXPECT_EQ(fake::Calls()[IndexOf("GetTempFileNameA", 3)].detail, Dumps() + ",NOTEPAD,0");
-  EXPECT_EQ(fake::Calls()[IndexOf("GetTempFileNameA", 5)].detail, Dumps() + ",my.app,0");
+  EXPECT_EQ(fake::Calls()[IndexOf("GetTempFileNameA", 3)].detail, Dumps() + ",NOT,0");
+  EXPECT_EQ(fake::Calls()[IndexOf("GetTempFileNameA", 5)].detail, Dumps() + ",my.,0");
   EXPECT_TRUE(EverythingClosed());
 }
 
@@ -669,6 +675,27 @@ TEST_F(MinidumpWriterTest, CurrentDirectoryTooLongForTheFolderIsReportedAsAPathT
   EXPECT_EQ(Log(), kLogStart + SystemText(ERROR_FILENAME_EXCED_RANGE));
   EXPECT_EQ(fake::CountCalls("CreateDirectoryA"), 0);
   EXPECT_THAT(FilesIn(deep), IsEmpty());
+  ::SetCurrentDirectoryA(m_folder.c_str());
+}
+
+TEST_F(MinidumpWriterTest, FolderWhoseTemporaryNamesTheirBufferCannotHoldIsReportedAsAPathTooLong) {
+  // Far fewer than MAX_PATH characters, but three bytes each: "\dumps" fits,
+  // the temporary name after it would pass MAX_PATH bytes.
+  std::string deep = m_folder;
+  while (deep.size() < 242) {
+    std::string part;
+    for (size_t i = 0; i < std::min<size_t>(20, (253 - deep.size() - 1) / 3); ++i) part += "数";
+    deep += "\\" + part;
+    ASSERT_TRUE(::CreateDirectoryA(deep.c_str(), nullptr)) << deep;
+  }
+  ASSERT_TRUE(::SetCurrentDirectoryA(deep.c_str()));
+
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  EXPECT_EQ(Log(), kLogStart + SystemText(ERROR_FILENAME_EXCED_RANGE));
+  EXPECT_EQ(fake::CountCalls("GetTempFileNameA"), 0);
+  EXPECT_THAT(FilesIn(deep + "\\dumps"), IsEmpty());
+  EXPECT_TRUE(EverythingClosed());
   ::SetCurrentDirectoryA(m_folder.c_str());
 }
 

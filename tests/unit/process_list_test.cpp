@@ -133,6 +133,20 @@ TEST_F(ProcessListTest, WithoutAPerWindowDpiTheScreensDpiScalesTheWidths) {
   ExpectEverythingReleased();
 }
 
+TEST_F(ProcessListTest, TheWindowsOwnDpiScalesTheWidthsWhereTheScreensDiffers) {
+  // The window on a monitor at 200 %, the screen's figure at 150 %.
+  fake::Hook().GetDpiForWindow = [](HWND) -> UINT { return 192; };
+  fake::Hook().GetDeviceCaps = [](HDC, int index) { return index == LOGPIXELSX ? 144 : 0; };
+  fake::SetVersion(kVersion6_2);
+  fake::SetProcesses({{8, "System", 12}});
+  Open();
+
+  EXPECT_EQ(List().GetColumnWidth(0), 100);
+  EXPECT_EQ(List().GetColumnWidth(1), 360);
+  EXPECT_EQ(List().GetColumnWidth(2), 140);
+  ExpectEverythingReleased();
+}
+
 TEST_F(ProcessListTest, OnVersion4_10TheSnapshotFillsTheListButNoThreadsColumnIsShown) {
   fake::SetVersion(kVersion4_10);
   fake::SetProcesses({{0xFFF1, "KERNEL32.DLL", 4}, {0xFFF2, "EXPLORER.EXE", 9}});

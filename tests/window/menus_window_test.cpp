@@ -137,8 +137,9 @@ class ContextMenuTest : public ::testing::Test {
 
   support::ProcessListView& List() { return host.List(); }
 
-  // Right-clicks the list as the list reports it, and gives the result the
-  // window answered.
+  // Right-clicks the list as the list reports it (NM_RCLICK, then
+  // WM_CONTEXTMENU at the pointer), and gives the result the window answered
+  // the notification.
   LRESULT RightClick() {
     NMITEMACTIVATE click{};
     click.hdr.hwndFrom = List().m_hWnd;
@@ -147,7 +148,24 @@ class ContextMenuTest : public ::testing::Test {
     click.iItem = -1;
     ::SetWindowLongPtrA(host.Window(), DWLP_MSGRESULT, 99);
     ::SendMessageA(host.Window(), WM_NOTIFY, IDC_PROCESS_LIST, reinterpret_cast<LPARAM>(&click));
-    return ::GetWindowLongPtrA(host.Window(), DWLP_MSGRESULT);
+    const LRESULT result = ::GetWindowLongPtrA(host.Window(), DWLP_MSGRESULT);
+    ::SendMessageA(host.Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List().m_hWnd),
+                   MAKELPARAM(321, 234));
+    return result;
+  }
+
+  // Shift+F10 or the Applications key in the focused list, as the list
+  // reports it.
+  void PressContextMenuKey() {
+    ::SendMessageA(host.Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List().m_hWnd),
+                   MAKELPARAM(-1, -1));
+  }
+
+  // A point of the list's client area on the screen.
+  POINT OnScreen(LONG x, LONG y) {
+    POINT at{x, y};
+    ::ClientToScreen(List().m_hWnd, &at);
+    return at;
   }
 
   // A row for a process that does not exist, selected; commands on it fail
@@ -192,6 +210,38 @@ TEST_F(ContextMenuTest, RightClickOnASelectedRowShowsTheMenuAtTheCursorAndDestro
   EXPECT_EQ(popup.itemCount, 4);
   EXPECT_FALSE(::IsMenu(popup.popup));
   EXPECT_EQ(host.Answered().cursorReads, 1);
+}
+
+TEST_F(ContextMenuTest, TheKeyboardOpensTheSameMenuUnderTheSelectedRow) {
+  List().SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+  RECT row{LVIR_BOUNDS, 0, 0, 0};
+  ASSERT_TRUE(::SendMessageA(List().m_hWnd, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row)));
+  host.Answered().popupAnswer = ID_PROCESS_REFRESH;
+
+  PressContextMenuKey();
+
+  ASSERT_EQ(host.Answered().popups.size(), 1u);
+  const POINT expected = OnScreen(row.left, row.bottom);
+  EXPECT_EQ(host.Answered().popups[0].x, expected.x);
+  EXPECT_EQ(host.Answered().popups[0].y, expected.y);
+  EXPECT_EQ(host.Answered().popups[0].itemCount, 4);
+  // Its Refresh List ran: the list was filled again, with nothing selected.
+  EXPECT_EQ(List().GetNextItem(-1, LVNI_SELECTED), -1);
+}
+
+TEST_F(ContextMenuTest, TheKeyboardWithNoRowSelectedOpensTheMenuAtTheListsTopLeft) {
+  ASSERT_EQ(List().GetNextItem(-1, LVNI_SELECTED), -1);
+  host.Answered().popupAnswer = ID_CONTEXT_DUMP;
+
+  PressContextMenuKey();
+
+  ASSERT_EQ(host.Answered().popups.size(), 1u);
+  const POINT expected = OnScreen(0, 0);
+  EXPECT_EQ(host.Answered().popups[0].x, expected.x);
+  EXPECT_EQ(host.Answered().popups[0].y, expected.y);
+  // Its commands ask for a selection as the menu bar's do.
+  ASSERT_EQ(host.Answered().boxes.size(), 1u);
+  EXPECT_EQ(host.Answered().boxes[0].text, "You must first select a process from the list.");
 }
 
 TEST_F(ContextMenuTest, DismissingTheMenuChangesNothing) {
@@ -312,6 +362,8 @@ struct SeenAboutBox {
 SeenAboutBox g_seen;
 // How the timer closes the box: OK, or destroying its window.
 bool g_destroyAboutBox = false;
+// Hides the box first as Windows does when its owner is minimised.
+bool g_hideAboutBoxForMinimisedOwner = false;
 WNDPROC g_aboutProcedure = nullptr;
 
 LRESULT CALLBACK WatchAboutBoxHide(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -358,6 +410,9 @@ void CALLBACK AnswerAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
     ::DestroyWindow(about);
     return;
   }
+  if (g_hideAboutBoxForMinimisedOwner) {
+    ::SendMessageA(about, WM_SHOWWINDOW, FALSE, SW_PARENTCLOSING);
+  }
   ::PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(about, IDOK)));
 }
@@ -370,7 +425,11 @@ class AboutBoxTest : public ::testing::Test {
     timer = ::SetTimer(nullptr, 0, 20, &AnswerAboutBox);
     ASSERT_NE(timer, 0u);
   }
-  void TearDown() override { ::KillTimer(nullptr, timer); }
+  void TearDown() override {
+    ::KillTimer(nullptr, timer);
+    g_hideAboutBoxForMinimisedOwner = false;
+    hosted::Application().m_pMainWnd = nullptr;
+  }
 
   void ExpectAboutBoxWasShownAndClosedByOk() {
     ASSERT_NE(g_seen.window, nullptr) << "no About box came up";
@@ -413,6 +472,20 @@ TEST_F(AboutBoxTest, ClosingTheAboutBoxGivesTheMainWindowItsInputBackBeforeTheBo
   }
   g_destroyAboutBox = false;
   hosted::Application().m_pMainWnd = nullptr;
+}
+
+TEST_F(AboutBoxTest, HiddenForTheMinimisedMainWindowTheAboutBoxKeepsItDisabledUntilClosed) {
+  hosted::Application().m_pMainWnd = &host.Dialog();
+  g_hideAboutBoxForMinimisedOwner = true;
+
+  host.Command(ID_HELP_ABOUT);
+
+  ASSERT_NE(g_seen.window, nullptr);
+  // The hide came while the box's modal run went on; OK then ended it.
+  EXPECT_EQ(g_seen.ownerEnabledWhenHidden, 0);
+  EXPECT_FALSE(::IsWindow(g_seen.window));
+  EXPECT_TRUE(::IsWindowEnabled(host.Window()));
+  EXPECT_EQ(::GetActiveWindow(), host.Window());
 }
 
 TEST_F(AboutBoxTest, OtherSystemCommandsReachTheDefaultHandling) {

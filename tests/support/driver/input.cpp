@@ -106,10 +106,16 @@ void PressKey(WORD virtualKey) {
   SendInput(2, inputs, sizeof(INPUT));
 }
 
-bool PressKeyIn(HWND window, WORD virtualKey) {
+bool PressKeyIn(HWND window, WORD virtualKey, WORD modifier) {
   SetForegroundWindow(window);
   const bool front = WaitFor([&] { return GetForegroundWindow() == window; }, 2000);
-  PressKey(virtualKey);
+  if (modifier == 0) {
+    PressKey(virtualKey);
+    return front;
+  }
+  INPUT inputs[4] = {KeyInput(modifier, 0), KeyInput(virtualKey, 0),
+                     KeyInput(virtualKey, KEYEVENTF_KEYUP), KeyInput(modifier, KEYEVENTF_KEYUP)};
+  SendInput(4, inputs, sizeof(INPUT));
   return front;
 }
 

@@ -17,8 +17,9 @@ void RightClickAt(POINT screen);
 POINT PointInside(const RECT& screenRect, int insetX = 6);
 
 // Brings the window to the front (so keys reach it) and presses one key
-// (down and up). Returns false if the window could not be made the foreground.
-bool PressKeyIn(HWND window, WORD virtualKey);
+// (down and up), with `modifier` (e.g. VK_SHIFT) held when given. Returns
+// false if the window could not be made the foreground.
+bool PressKeyIn(HWND window, WORD virtualKey, WORD modifier = 0);
 // Presses one key wherever the keyboard focus is now.
 void PressKey(WORD virtualKey);
 // Alt+letter, as the menu bar's mnemonic (opens that popup of the menu bar).

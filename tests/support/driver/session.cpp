@@ -221,8 +221,8 @@ void VellornSession::ClickButton(int id) const {
   PostMessageA(Control(id), BM_CLICK, 0, 0);
 }
 
-bool VellornSession::PressKey(WORD virtualKey) const {
-  return PressKeyIn(m_window, virtualKey);
+bool VellornSession::PressKey(WORD virtualKey, WORD modifier) const {
+  return PressKeyIn(m_window, virtualKey, modifier);
 }
 
 void VellornSession::FocusControl(int id) const {

@@ -97,7 +97,7 @@ class VellornSession {
   // No barrier for posted messages or input still queued.
   bool Idle() const;
   // Real key press in the main window (foreground first): VK_ESCAPE, VK_RETURN...
-  bool PressKey(WORD virtualKey) const;
+  bool PressKey(WORD virtualKey, WORD modifier = 0) const;
   // Gives the keyboard focus to a control of the main window (as Tab would).
   void FocusControl(int id) const;
   // Posts WM_CLOSE to the main window.
