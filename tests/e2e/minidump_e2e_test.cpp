@@ -363,8 +363,6 @@ TEST(CreateMiniDump, CurrentDirectoryAtADrivesRootDumpsIntoTheRootsDumpsFolder) 
   if (!hadFolder) RemoveDirectoryA(dumps.c_str());
 }
 
-}  // namespace
-
 // Wine's settings for the program of that file name, read when it starts:
 // `key` under HKCU\Software\Wine\AppDefaults\<program>, e.g. "DllOverrides".
 void SetWineAppDefault(const std::string& program, const std::string& key, const char* name,
@@ -459,3 +457,5 @@ TEST(CreateMiniDump, WithoutTheSystemsDumpWriterTheLogSaysSoAndTheProgramGoesOn)
   EXPECT_TRUE(vellorn.Run(ID_PROCESS_REFRESH));
   EXPECT_TRUE(vellorn.Running());
 }
+
+}  // namespace
