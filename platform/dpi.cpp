@@ -3,6 +3,7 @@
 
 #include "platform/handles.h"
 #include "platform/system.h"
+#include "platform/system_libraries.h"
 
 namespace {
 
@@ -14,8 +15,7 @@ UINT WindowDpi(HWND window) {
   // Known per window since Windows 10 (1607); before, every window has the
   // screen's DPI.
   if (const HMODULE user = sys::GetModuleHandleA("USER32.DLL")) {
-    const auto dpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
-        reinterpret_cast<void*>(sys::GetProcAddress(user, "GetDpiForWindow")));
+    const auto dpiForWindow = EntryPoint<GetDpiForWindowFunction>(user, "GetDpiForWindow");
     if (dpiForWindow != nullptr) {
       const UINT dpi = dpiForWindow(window);
       if (dpi != 0) return dpi;

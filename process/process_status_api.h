@@ -17,7 +17,7 @@ extern EnumProcessModulesFunction g_EnumProcessModules;
 extern GetModuleBaseNameFunction g_GetModuleBaseNameA;
 extern GetModuleFileNameExFunction g_GetModuleFileNameExA;
 
-// Loads "PSAPI.DLL" from the system folder and resolves its four entry points. Gives the library, or
-// none when it cannot be loaded or lacks one of them (then it is not left
-// loaded).
+// Loads "PSAPI.DLL" from the system folder and resolves its four entry
+// points. Gives the library, or none when it cannot be loaded or lacks one of
+// them (then it is not left loaded).
 LoadedLibrary LoadProcessStatusApi();

@@ -164,7 +164,8 @@ TEST(NewAndEndProcessFromOutside,
      APickedProgramStartsHiddenListsAfterRefreshAndEndsWithExactlyItsRow) {
   e2e::VellornSession vellorn;
   ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
-  const std::string programs = vellorn.Folder() + "\\picked programs";
+  // A folder named in a script no single-byte code page holds.
+  const std::string programs = vellorn.Folder() + "\\数据夹 picked programs";
   ASSERT_TRUE(CreateDirectoryA(programs.c_str(), nullptr));
   const std::string target = programs + "\\launch_target.exe";
   ASSERT_TRUE(CopyFileA(e2e::ProgramPath("launch_target.exe").c_str(), target.c_str(), FALSE));
@@ -231,30 +232,6 @@ TEST(NewAndEndProcessFromOutside,
   EXPECT_EQ(Seen(vellorn.Rows()), Without(Seen(refreshed), static_cast<size_t>(row)));
   EXPECT_EQ(vellorn.OpenBoxCount(), 0);
   EXPECT_TRUE(later.Running());
-}
-
-TEST(NewAndEndProcessFromOutside, AProgramPickedInAFolderNamedInAnyScriptStarts) {
-  e2e::VellornSession vellorn;
-  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
-  const std::string programs = vellorn.Folder() + "\\数据夹";
-  ASSERT_TRUE(CreateDirectoryA(programs.c_str(), nullptr));
-  const std::string target = programs + "\\launch_target.exe";
-  ASSERT_TRUE(CopyFileA(e2e::ProgramPath("launch_target.exe").c_str(), target.c_str(), FALSE));
-  const std::string firstLog = vellorn.Log();
-
-  vellorn.Command(ID_PROCESS_NEW);
-  const e2e::Box dialog = vellorn.WaitForBox();
-  ASSERT_TRUE(dialog) << "no file-open dialog";
-  ASSERT_TRUE(e2e::OpenFileInDialog(dialog, target));
-
-  const LaunchRecord record = WaitForRecord(programs + "\\launch_target.txt");
-  EXPECT_TRUE(vellorn.WaitForLog(firstLog + "Creating process...\r\n" + target + "\r\n"))
-      << vellorn.Log();
-  ASSERT_TRUE(record.found) << "the picked program did not start";
-  e2e::Process started;
-  started.Attach(record.processId);
-  EXPECT_TRUE(started.Running());
-  EXPECT_EQ(vellorn.OpenBoxCount(), 0);
 }
 
 TEST(NewAndEndProcessFromOutside,

@@ -212,12 +212,18 @@ std::string ExpectTheOnlyDumpIsOf(const std::string& folder, const std::string& 
 
 // The names below are in a script no single-byte code page holds; the
 // program and this driver both take UTF-8 as their ANSI code page.
-TEST(CreateMiniDump, AProgramNamedInAnyScriptIsListedAndDumpedUnderItsName) {
+TEST(CreateMiniDump, KeptAndRunInFoldersNamedInAnyScriptItListsAndDumpsAProgramUnderItsName) {
   const std::string folder = e2e::FreshFolderForCurrentTest();
-  const std::string copy = folder + "\\数据.exe";
+  const std::string kept = folder + "\\程序";
+  const std::string current = folder + "\\数据夹";
+  ASSERT_TRUE(CreateDirectoryA(kept.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(current.c_str(), nullptr));
+  ASSERT_TRUE(
+      CopyFileA(e2e::ProgramPath("vellorn.exe").c_str(), (kept + "\\vellorn.exe").c_str(), FALSE));
+  const std::string copy = current + "\\数据.exe";
   ASSERT_TRUE(CopyFileA(e2e::ProgramPath("dump_target.exe").c_str(), copy.c_str(), FALSE));
-  Process target = StartDumpTarget(folder, copy);
-  VellornSession vellorn(folder);
+  Process target = StartDumpTarget(current, copy);
+  VellornSession vellorn(VellornSession::Options{current, kept + "\\vellorn.exe"});
   ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
   const int row = vellorn.List().FindByData(static_cast<LPARAM>(target.Id()));
   ASSERT_GE(row, 0) << "not listed";
@@ -227,31 +233,7 @@ TEST(CreateMiniDump, AProgramNamedInAnyScriptIsListedAndDumpedUnderItsName) {
 
   vellorn.Command(ID_PROCESS_DUMP);
 
-  ExpectTheOnlyDumpIsOf(folder, WaitForLines(vellorn, kLogStart, 3), "数据", rowId);
-}
-
-TEST(CreateMiniDump, KeptAndRunInFoldersNamedInAnyScriptItDumpsIntoTheCurrentFolder) {
-  const std::string folder = e2e::FreshFolderForCurrentTest();
-  const std::string kept = folder + "\\程序";
-  const std::string current = folder + "\\数据夹";
-  ASSERT_TRUE(CreateDirectoryA(kept.c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryA(current.c_str(), nullptr));
-  ASSERT_TRUE(
-      CopyFileA(e2e::ProgramPath("vellorn.exe").c_str(), (kept + "\\vellorn.exe").c_str(), FALSE));
-  Process target = StartDumpTarget(current);
-  VellornSession::Options options;
-  options.folder = current;
-  options.program = kept + "\\vellorn.exe";
-  VellornSession vellorn(options);
-  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
-  const int row = vellorn.List().FindByData(static_cast<LPARAM>(target.Id()));
-  ASSERT_GE(row, 0) << "not listed";
-  const std::string rowId = vellorn.List().Text(row, 0);
-  ASSERT_TRUE(vellorn.SelectRow(row));
-
-  vellorn.Command(ID_PROCESS_DUMP);
-
-  ExpectTheOnlyDumpIsOf(current, WaitForLines(vellorn, kLogStart, 3), "dum", rowId);
+  ExpectTheOnlyDumpIsOf(current, WaitForLines(vellorn, kLogStart, 3), "数据", rowId);
 }
 
 // A dump of a program of the other bitness is either that program's dump, as an
@@ -363,39 +345,38 @@ TEST(CreateMiniDump, CurrentDirectoryAtADrivesRootDumpsIntoTheRootsDumpsFolder) 
   if (!hadFolder) RemoveDirectoryA(dumps.c_str());
 }
 
-// Wine's settings for the program of that file name, read when it starts:
-// `key` under HKCU\Software\Wine\AppDefaults\<program>, e.g. "DllOverrides".
-void SetWineAppDefault(const std::string& program, const std::string& key, const char* name,
-                       const char* value) {
+// Sets a value of Wine's settings for programs of one file name, read when
+// such a program starts: `key` is "<program>" or "<program>\\DllOverrides".
+void SetWineAppDefault(const std::string& key, const char* name, const char* value) {
   HKEY settings = nullptr;
-  const std::string path =
-      "Software\\Wine\\AppDefaults\\" + program + (key.empty() ? "" : "\\" + key);
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                            &settings, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, ("Software\\Wine\\AppDefaults\\" + key).c_str(), 0,
+                            nullptr, 0, KEY_SET_VALUE, nullptr, &settings, nullptr),
             ERROR_SUCCESS);
   RegSetValueExA(settings, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
                  static_cast<DWORD>(std::strlen(value) + 1));
   RegCloseKey(settings);
 }
 
+// The system libraries the program loads by name.
+constexpr const char* kLoadedByName[] = {"dbghelp", "riched20", "psapi"};
+
 // A copy of vellorn.exe in `folder` under `name`, for which Wine takes a file
-// named like one of these libraries beside it before its own copy, as Windows
-// does for a library that is not one of its known ones.
-std::string CopyWithNativeLibrariesFirst(const std::string& folder, const std::string& name) {
+// named like a library the program loads by name beside the program first,
+// as Windows does for a library that is not one of its known ones.
+std::string CopyOfVellorn(const std::string& folder, const std::string& name) {
   const std::string program = folder + "\\" + name;
   EXPECT_TRUE(CopyFileA(e2e::ProgramPath("vellorn.exe").c_str(), program.c_str(), FALSE));
-  for (const char* library : {"dbghelp", "riched20", "psapi"}) {
-    SetWineAppDefault(name, "DllOverrides", library, "native,builtin");
+  for (const char* library : kLoadedByName) {
+    SetWineAppDefault(name + "\\DllOverrides", library, "native,builtin");
   }
   return program;
 }
 
-// A stand-in library under each name of a system library that the program
-// loads, in `folder`.
+// A stand-in under the name of each library the program loads by name.
 void PlantStandIns(const std::string& folder) {
-  for (const char* library : {"dbghelp.dll", "RICHED20.DLL", "PSAPI.DLL"}) {
+  for (const char* library : kLoadedByName) {
     EXPECT_TRUE(CopyFileA(e2e::ProgramPath("standin_library.dll").c_str(),
-                          (folder + "\\" + library).c_str(), FALSE));
+                          (folder + "\\" + library + ".dll").c_str(), FALSE));
   }
 }
 
@@ -403,11 +384,10 @@ TEST(CreateMiniDump, LibrariesPlantedBesideTheProgramAndInItsFolderAreNeverLoade
   const std::string folder = e2e::FreshFolderForCurrentTest();
   const std::string programFolder = folder + "\\program";
   ASSERT_TRUE(CreateDirectoryA(programFolder.c_str(), nullptr));
-  const std::string program = CopyWithNativeLibrariesFirst(programFolder, "vellorn_planted.exe");
+  const std::string program = CopyOfVellorn(programFolder, "vellorn_planted.exe");
   // Told Windows NT 4.0, it fills through the process-status library.
-  const std::string programOnNt40 =
-      CopyWithNativeLibrariesFirst(programFolder, "vellorn_planted_nt40.exe");
-  SetWineAppDefault("vellorn_planted_nt40.exe", "", "Version", "nt40");
+  const std::string programOnNt40 = CopyOfVellorn(programFolder, "vellorn_planted_nt40.exe");
+  SetWineAppDefault("vellorn_planted_nt40.exe", "Version", "nt40");
   PlantStandIns(programFolder);
   PlantStandIns(folder);
   Process target = StartDumpTarget(folder);
@@ -441,9 +421,8 @@ TEST(CreateMiniDump, LibrariesPlantedBesideTheProgramAndInItsFolderAreNeverLoade
 
 TEST(CreateMiniDump, WithoutTheSystemsDumpWriterTheLogSaysSoAndTheProgramGoesOn) {
   const std::string folder = e2e::FreshFolderForCurrentTest();
-  const std::string program = folder + "\\vellorn_without_dbghelp.exe";
-  ASSERT_TRUE(CopyFileA(e2e::ProgramPath("vellorn.exe").c_str(), program.c_str(), FALSE));
-  SetWineAppDefault("vellorn_without_dbghelp.exe", "DllOverrides", "dbghelp", "");
+  const std::string program = CopyOfVellorn(folder, "vellorn_without_dbghelp.exe");
+  SetWineAppDefault("vellorn_without_dbghelp.exe\\DllOverrides", "dbghelp", "");
   Process target = StartDumpTarget(folder);
   VellornSession vellorn(VellornSession::Options{folder, program});
   ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
