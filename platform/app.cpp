@@ -51,10 +51,7 @@ void AfxInitCommonControls() {
 BOOL AfxInitRichEdit() {
   CWinApp* app = AfxGetApp();
   if (app == nullptr) return FALSE;
-  char path[MAX_PATH];
-  if (!app->m_richEdit && SystemLibraryPath("RICHED20.DLL", path)) {
-    app->m_richEdit.reset(::LoadLibraryA(path));
-  }
+  if (!app->m_richEdit) app->m_richEdit = LoadSystemLibrary("RICHED20.DLL");
   return app->m_richEdit.valid();
 }
 

@@ -3,7 +3,7 @@
 
 #include "platform/handles.h"
 #include "platform/system.h"
-#include "platform/system_libraries.h"
+#include "platform/entry_point.h"
 
 namespace {
 

@@ -41,6 +41,7 @@ BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newS
 
 // Platform version and libraries looked up by name
 DWORD GetVersion();
+UINT GetSystemDirectoryA(LPSTR buffer, UINT size);
 HMODULE LoadLibraryA(LPCSTR name);
 HMODULE GetModuleHandleA(LPCSTR name);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
@@ -59,6 +60,7 @@ BOOL DeleteFileA(LPCSTR path);
 
 // Error codes and their texts
 DWORD GetLastError();
+void SetLastError(DWORD error);
 DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer,
                      DWORD size, va_list* arguments);
 HLOCAL LocalFree(HLOCAL memory);

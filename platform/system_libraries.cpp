@@ -1,6 +1,10 @@
 // Library loading restricted to the system folder.
 #include "platform/system_libraries.h"
 
+#include "platform/entry_point.h"
+
+#include <cstring>
+
 namespace {
 
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD directoryFlags);
@@ -28,6 +32,15 @@ void RestrictLibrarySearch() {
 
 LoadedLibrary LoadSystemLibrary(const char* name) {
   char path[MAX_PATH];
-  if (!SystemLibraryPath(name, path)) return LoadedLibrary();
+  const UINT folderLength = sys::GetSystemDirectoryA(path, MAX_PATH);
+  if (folderLength == 0) return LoadedLibrary();
+  const size_t nameLength = std::strlen(name);
+  // A folder too long for the buffer comes back as the size it needs.
+  if (folderLength + 1 + nameLength >= MAX_PATH) {
+    sys::SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return LoadedLibrary();
+  }
+  path[folderLength] = '\\';
+  std::memcpy(path + folderLength + 1, name, nameLength + 1);
   return LoadedLibrary(sys::LoadLibraryA(path));
 }

@@ -2,6 +2,7 @@
 // same name. Linked into vellorn.exe and the tests that run on the real system.
 #include "platform/system.h"
 
+#include "platform/entry_point.h"
 #include "platform/system_libraries.h"
 
 namespace sys {
@@ -46,6 +47,9 @@ DWORD GetVersion() {
 #endif
   return ::GetVersion();
 }
+UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
+  return ::GetSystemDirectoryA(buffer, size);
+}
 HMODULE LoadLibraryA(LPCSTR name) {
   return ::LoadLibraryA(name);
 }
@@ -88,6 +92,9 @@ BOOL DeleteFileA(LPCSTR path) {
 DWORD GetLastError() {
   return ::GetLastError();
 }
+void SetLastError(DWORD error) {
+  ::SetLastError(error);
+}
 DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer,
                      DWORD size, va_list* arguments) {
   return ::FormatMessageA(flags, source, messageId, languageId, buffer, size, arguments);
@@ -106,8 +113,7 @@ BOOL MiniDumpWriteDump(HANDLE process, DWORD processId, HANDLE file, MINIDUMP_TY
   static LoadedLibrary dbghelp;
   static Writer writer = nullptr;
   if (writer == nullptr) {
-    char path[MAX_PATH];
-    if (!dbghelp && SystemLibraryPath("dbghelp.dll", path)) dbghelp.reset(::LoadLibraryA(path));
+    if (!dbghelp) dbghelp = LoadSystemLibrary("dbghelp.dll");
     if (!dbghelp) return FALSE;
     writer = EntryPoint<Writer>(dbghelp.get(), "MiniDumpWriteDump");
     if (writer == nullptr) return FALSE;

@@ -4,7 +4,7 @@
 #include "platform/dpi.h"
 #include "platform/handles.h"
 #include "platform/string.h"
-#include "platform/system_libraries.h"
+#include "platform/entry_point.h"
 #include "platform/window.h"
 #include "process/process_list.h"
 #include "process/process_status_api.h"

@@ -2,6 +2,7 @@
 
 #include "platform/handles.h"
 #include "platform/system_libraries.h"
+#include "platform/entry_point.h"
 
 EnumProcessesFunction g_EnumProcesses = nullptr;
 EnumProcessModulesFunction g_EnumProcessModules = nullptr;

@@ -454,6 +454,7 @@ DWORD TypicalError(const char* name) {
       {"LookupPrivilegeValueA", ERROR_NO_SUCH_PRIVILEGE},
       {"AdjustTokenPrivileges", ERROR_NOT_ALL_ASSIGNED},
       {"GetVersion", 0},
+      {"GetSystemDirectoryA", ERROR_NOT_ENOUGH_MEMORY},
       {"LoadLibraryA", ERROR_MOD_NOT_FOUND},
       {"GetModuleHandleA", ERROR_MOD_NOT_FOUND},
       {"GetProcAddress", ERROR_PROC_NOT_FOUND},
@@ -714,6 +715,12 @@ bool IsMissing(LPCSTR name) {
 }
 }  // namespace
 
+UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
+  if (auto failure = Enter("GetSystemDirectoryA", Dec(size))) return Fail<UINT>(0, failure->error);
+  if (auto hook = S().hooks.GetSystemDirectoryA) return hook(buffer, size);
+  return ::GetSystemDirectoryA(buffer, size);
+}
+
 HMODULE LoadLibraryA(LPCSTR name) {
   if (auto failure = Enter("LoadLibraryA", Text(name)))
     return Fail<HMODULE>(nullptr, failure->error);
@@ -865,6 +872,13 @@ DWORD GetLastError() {
   S().calls.push_back({"GetLastError", Dec(error)});
   ++S().callsByName["GetLastError"];
   return error;
+}
+
+// Cannot fail, and is no step a fault can be planted in.
+void SetLastError(DWORD error) {
+  S().calls.push_back({"SetLastError", Dec(error)});
+  ++S().callsByName["SetLastError"];
+  ::SetLastError(error);
 }
 
 DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer,

@@ -151,6 +151,7 @@ struct Hooks {
   std::function<BOOL(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD)>
       AdjustTokenPrivileges;
   std::function<DWORD()> GetVersion;
+  std::function<UINT(LPSTR, UINT)> GetSystemDirectoryA;
   std::function<HMODULE(LPCSTR)> LoadLibraryA;
   std::function<HMODULE(LPCSTR)> GetModuleHandleA;
   std::function<FARPROC(HMODULE, LPCSTR)> GetProcAddress;
