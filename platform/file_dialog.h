@@ -22,6 +22,10 @@ class CFileDialog {
   CString GetPathName() const;
 
  private:
+  // A path of MAX_PATH characters in any ANSI code page: UTF-8 takes up to
+  // three bytes for each UTF-16 unit.
+  static constexpr size_t kMaxPathBytes = MAX_PATH * 3;
+
   OPENFILENAMEA m_request{};
   std::string m_filter;
   std::string m_defaultExtension;

@@ -54,9 +54,6 @@ class CString {
 // Names in the ANSI code page, which may take several bytes a character
 // (UTF-8 up to three for each UTF-16 unit of a name).
 
-// Bytes enough for a path of MAX_PATH characters in any ANSI code page.
-constexpr size_t kMaxPathBytes = MAX_PATH * 3;
-
 // The beginning of `text` that the system's "first `count` characters" are:
 // at most `count` UTF-16 units, whole characters only.
 CString LeadingCharacters(const CString& text, int count);

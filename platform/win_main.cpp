@@ -2,19 +2,24 @@
 #include "platform/app.h"
 #include "platform/system_libraries.h"
 
+namespace {
+
 #if defined(__GNUC__)
 // Before every other constructor, the run-time library's own among them (its
 // stack-protector set-up loads the crypto provider): from here on, libraries
 // come from the system folder only.
-__attribute__((constructor(101))) static void RestrictLibrarySearchFirst() {
+__attribute__((constructor(101))) void RestrictLibrarySearchFirst() {
   RestrictLibrarySearch();
 }
+constexpr bool kRestrictedBeforeMain = true;
+#else
+constexpr bool kRestrictedBeforeMain = false;
 #endif
 
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-#if !defined(__GNUC__)
-  RestrictLibrarySearch();
-#endif
+  if (!kRestrictedBeforeMain) RestrictLibrarySearch();
   CWinApp* app = AfxGetApp();
   if (app == nullptr) return 1;
   app->InitInstance();
