@@ -3,6 +3,7 @@
 // independent reader; the failures a user can run into; and the debug
 // privilege of the running program, read from outside.
 #include "tests/support/driver/lldb.h"
+#include "tests/support/driver/remote_memory.h"
 #include "tests/support/driver/session.h"
 #include "tests/support/files.h"
 #include "tests/support/system_text.h"
@@ -372,12 +373,39 @@ std::string CopyOfVellorn(const std::string& folder, const std::string& name) {
   return program;
 }
 
-// A stand-in under the name of each library the program loads by name.
+// What system code loads by bare name on the program's behalf: on Windows 10
+// the dump writer takes its helper this way. Wine has no such library, so
+// only the process-wide restriction of the search keeps a stand-in out.
+constexpr const char* kLoadedForTheProgram = "dbgcore";
+
+// A stand-in under the name of each library the program, or system code for
+// it, loads by name.
 void PlantStandIns(const std::string& folder) {
-  for (const char* library : kLoadedByName) {
+  std::vector<std::string> libraries(std::begin(kLoadedByName), std::end(kLoadedByName));
+  libraries.push_back(kLoadedForTheProgram);
+  for (const std::string& library : libraries) {
     EXPECT_TRUE(CopyFileA(e2e::ProgramPath("standin_library.dll").c_str(),
                           (folder + "\\" + library + ".dll").c_str(), FALSE));
   }
+}
+
+// Has the running program load `library` by its bare name, from a thread of
+// its own, as system code in it would; true when the load found one.
+bool LoadsByBareName(const VellornSession& vellorn, const std::string& library) {
+  e2e::RemoteMemory name(vellorn.Window(), library.size() + 1);
+  if (!name.Write(library.c_str(), library.size() + 1)) return false;
+  // The system's libraries lie at the same address in every process of a bitness.
+  const auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
+  const HANDLE thread = CreateRemoteThread(vellorn.GetProcess().Handle(), nullptr, 0, loadLibrary,
+                                           name.Address(), 0, nullptr);
+  EXPECT_NE(thread, nullptr) << GetLastError();
+  if (thread == nullptr) return false;
+  DWORD loaded = 0;
+  EXPECT_EQ(WaitForSingleObject(thread, e2e::kDefaultTimeoutMs), WAIT_OBJECT_0);
+  GetExitCodeThread(thread, &loaded);
+  CloseHandle(thread);
+  return loaded != 0;
 }
 
 TEST(CreateMiniDump, LibrariesPlantedBesideTheProgramAndInItsFolderAreNeverLoaded) {
@@ -408,6 +436,7 @@ TEST(CreateMiniDump, LibrariesPlantedBesideTheProgramAndInItsFolderAreNeverLoade
 
   // The real writer's dump: the stand-in's would have failed with "access denied".
   ExpectTheOnlyDumpIsOf(folder, WaitForLines(vellorn, kLogStart, 3), "dum", rowId);
+  EXPECT_FALSE(LoadsByBareName(vellorn, kLoadedForTheProgram));
   std::vector<std::string> loaded;
   for (const std::string& place : {folder, programFolder}) {
     for (const std::string& file : FilesIn(place)) {

@@ -108,6 +108,14 @@ write_registry() {
     echo
     echo '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]'
     echo '"Default"="1280x1024"'
+    echo
+    # The window tests' process takes a library of these names from the search
+    # before Wine's own copy, as Windows does for libraries that are not its
+    # known ones: stand-ins planted there show what the program would load.
+    echo '[HKEY_CURRENT_USER\Software\Wine\AppDefaults\window_tests.exe\DllOverrides]'
+    echo '"dbghelp"="native,builtin"'
+    echo '"riched20"="native,builtin"'
+    echo '"psapi"="native,builtin"'
     local pair
     for pair in "$@"; do
       echo

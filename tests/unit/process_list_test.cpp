@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -179,6 +180,46 @@ TEST_F(ProcessListTest, OnVersion6_2TheListShowsAThreadsColumnWithEachProcesssCo
   EXPECT_THAT(RowData(), ElementsAre(4u, 388u, 1200u));
   EXPECT_EQ(g_nextRow, 3);
   EXPECT_EQ(fake::CountCalls("LoadLibraryA"), 0);
+  ExpectEverythingReleased();
+}
+
+// The system cuts a name its buffer cannot hold and leaves out the ending
+// zero when the cut falls at the buffer's end: here inside a character.
+const std::string kCharacter = "\xE6\x95\xB0";  // one character, three bytes in UTF-8
+
+BOOL WINAPI EntryWithANameCutInsideACharacter(HANDLE, PROCESSENTRY32* entry) {
+  std::string name;
+  while (name.size() < sizeof(entry->szExeFile)) name += kCharacter;
+  entry->th32ProcessID = 600;
+  entry->cntThreads = 2;
+  std::memcpy(entry->szExeFile, name.data(), sizeof(entry->szExeFile));
+  return TRUE;
+}
+
+// The names the program hands the list. Wine's list drops a cut character at
+// the end of a text; Windows' shows it as a replacement character.
+std::vector<std::string> g_namesGiven;
+WNDPROC g_listProcedure = nullptr;
+LRESULT CALLBACK KeepNamesGiven(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto* item = reinterpret_cast<const LVITEMA*>(lParam);
+  if (message == LVM_SETITEMTEXTA && item->iSubItem == 1) g_namesGiven.push_back(item->pszText);
+  return ::CallWindowProcA(g_listProcedure, window, message, wParam, lParam);
+}
+
+TEST_F(ProcessListTest, ANameThatFillsTheEntryWithoutAZeroEndsAtItsLastWholeCharacter) {
+  fake::SetVersion(kVersion6_2);
+  fake::SetProcesses({});
+  Open();
+  g_namesGiven.clear();
+  g_listProcedure = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+      List().m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&KeepNamesGiven)));
+  fake::Hook().Process32First = &EntryWithANameCutInsideACharacter;
+  host->Dialog().RefreshProcessList();
+
+  std::string whole;
+  while (whole.size() + kCharacter.size() <= MAX_PATH) whole += kCharacter;
+  EXPECT_THAT(g_namesGiven, ElementsAre(whole));
+  EXPECT_THAT(Rows(), ElementsAre(hosted::RowTexts{"600", whole, "2"}));
   ExpectEverythingReleased();
 }
 
