@@ -1,5 +1,6 @@
 // The real main window, hosted in this process: its layout, columns, icons,
-// system menu, tooltip and first log line, as the user sees them.
+// system menu, tooltip and first log line, as the user sees them; the names a
+// screen reader gives the list and the log, and where Tab and the arrow keys go.
 #include "platform/app.h"
 #include "platform/list_ctrl.h"
 #include "platform/tooltip_ctrl.h"
@@ -13,6 +14,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -152,19 +154,20 @@ TEST(MainWindowLayout, EachControlSitsWhereTheTemplatePutsItWithItsIdClassAndSty
   const HWND dialog = host.Window();
 
   const TemplateControl controls[] = {
-      {"process list", IDC_PROCESS_LIST, "SysListView32", nullptr, 7, 21, 281, 142,
-       LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_ALIGNLEFT | WS_BORDER | WS_TABSTOP |
-           WS_CHILD | WS_VISIBLE},
-      {"Refresh button", IDC_REFRESH, "Button", "Refresh", 246, 7, 42, 13,
-       BS_PUSHBUTTON | WS_TABSTOP | WS_CHILD | WS_VISIBLE},
       {"label", 0xFFFF, "Static", "Select Process To Dump", 7, 7, 210, 10,
        SS_LEFT | WS_GROUP | WS_CHILD | WS_VISIBLE},
+      {"process list", IDC_PROCESS_LIST, "SysListView32", nullptr, 7, 21, 281, 142,
+       LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_ALIGNLEFT | WS_BORDER | WS_TABSTOP |
+           WS_GROUP | WS_CHILD | WS_VISIBLE},
+      {"Refresh button", IDC_REFRESH, "Button", "Refresh", 246, 7, 42, 13,
+       BS_PUSHBUTTON | WS_TABSTOP | WS_CHILD | WS_VISIBLE},
+      {"log's hidden label", 0xFFFF, "Static", "Log", 7, 164, 0, 0, SS_LEFT | WS_GROUP | WS_CHILD},
       {"log panel", IDC_OUTPUT, "Edit", nullptr, 7, 164, 281, 63,
        ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY | WS_VSCROLL | WS_HSCROLL |
            WS_BORDER | WS_TABSTOP | WS_CHILD | WS_VISIBLE},
   };
 
-  // Template order is tab order: the children come in that order.
+  // The children come in template order.
   HWND child = ::GetWindow(dialog, GW_CHILD);
   for (const TemplateControl& expected : controls) {
     SCOPED_TRACE(expected.what);
@@ -181,6 +184,7 @@ TEST(MainWindowLayout, EachControlSitsWhereTheTemplatePutsItWithItsIdClassAndSty
     const DWORD wanted = expected.styles & ~static_cast<DWORD>(WS_BORDER);
     EXPECT_EQ(style & wanted, wanted)
         << std::hex << "style " << style << " lacks " << (wanted & ~style);
+    EXPECT_EQ(style & WS_VISIBLE, expected.styles & WS_VISIBLE) << std::hex << "style " << style;
     if (expected.styles & WS_BORDER) {
       // The dialog manager draws a template's border as a sunken edge.
       const DWORD exStyle = static_cast<DWORD>(::GetWindowLongPtrA(child, GWL_EXSTYLE));
@@ -196,6 +200,84 @@ TEST(MainWindowLayout, EachControlSitsWhereTheTemplatePutsItWithItsIdClassAndSty
   const DWORD listStyle =
       static_cast<DWORD>(::GetWindowLongPtrA(::GetDlgItem(dialog, IDC_PROCESS_LIST), GWL_STYLE));
   EXPECT_EQ(listStyle & LVS_TYPEMASK, static_cast<DWORD>(LVS_REPORT));
+}
+
+// --- Screen reader and keyboard ---------------------------------------------------
+
+// What a screen reader announces for a control: its accessible name.
+std::string AccessibleName(HWND control) {
+  const HRESULT com = ::CoInitialize(nullptr);
+  std::string name = "(no accessible object)";
+  IAccessible* accessible = nullptr;
+  // __uuidof, not IID_IAccessible: MinGW's oleacc import library exports that
+  // name as an import thunk, whose bytes are no GUID.
+  if (SUCCEEDED(::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                             __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&accessible)))) {
+    VARIANT self;
+    ::VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR text = nullptr;
+    name = "(no name)";
+    if (SUCCEEDED(accessible->get_accName(self, &text)) && text) {
+      char narrow[256] = {};
+      ::WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow, sizeof(narrow), nullptr, nullptr);
+      name = narrow;
+    }
+    ::SysFreeString(text);
+    accessible->Release();
+  }
+  if (SUCCEEDED(com)) ::CoUninitialize();
+  return name;
+}
+
+// A child of the main window as a test message names it.
+std::string Named(HWND dialog, HWND control) {
+  if (control == nullptr) return "none";
+  if (control == ::GetDlgItem(dialog, IDC_PROCESS_LIST)) return "list";
+  if (control == ::GetDlgItem(dialog, IDC_REFRESH)) return "Refresh";
+  if (control == ::GetDlgItem(dialog, IDC_OUTPUT)) return "log";
+  return ClassOf(control) + (::IsWindowVisible(control) ? " \"" : " (hidden) \"") +
+         hosted::WindowText(control) + "\"";
+}
+
+TEST(MainWindowScreenReader, TheLogIsAnnouncedAsLog) {
+  hosted::HostedDialog host;
+  ASSERT_TRUE(host.Created());
+  // Wine names no list after its label, so the log's name is the one to read.
+  EXPECT_EQ(AccessibleName(::GetDlgItem(host.Window(), IDC_OUTPUT)), "Log");
+}
+
+// Windows names a list or an edit box after the static text right before it.
+TEST(MainWindowScreenReader, EachLabelStandsRightBeforeItsControlAndTheKeysMoveAsBefore) {
+  hosted::HostedDialog host;
+  ASSERT_TRUE(host.Created());
+  const HWND dialog = host.Window();
+  const HWND list = ::GetDlgItem(dialog, IDC_PROCESS_LIST);
+  const HWND refresh = ::GetDlgItem(dialog, IDC_REFRESH);
+  const HWND log = ::GetDlgItem(dialog, IDC_OUTPUT);
+
+  EXPECT_EQ(Named(dialog, ::GetWindow(list, GW_HWNDPREV)), "Static \"Select Process To Dump\"");
+  EXPECT_EQ(Named(dialog, ::GetWindow(log, GW_HWNDPREV)), "Static (hidden) \"Log\"");
+
+  // Tab and Shift+Tab, from the control that has the focus at start.
+  EXPECT_EQ(Named(dialog, ::GetNextDlgTabItem(dialog, nullptr, FALSE)), "list");
+  EXPECT_EQ(Named(dialog, ::GetNextDlgTabItem(dialog, list, FALSE)), "Refresh");
+  EXPECT_EQ(Named(dialog, ::GetNextDlgTabItem(dialog, refresh, FALSE)), "log");
+  EXPECT_EQ(Named(dialog, ::GetNextDlgTabItem(dialog, log, FALSE)), "list");
+  EXPECT_EQ(Named(dialog, ::GetNextDlgTabItem(dialog, list, TRUE)), "log");
+  EXPECT_EQ(Named(dialog, ::GetNextDlgTabItem(dialog, log, TRUE)), "Refresh");
+  EXPECT_EQ(Named(dialog, ::GetNextDlgTabItem(dialog, refresh, TRUE)), "list");
+
+  // The arrow keys stay in the group of the list and Refresh; the log is a
+  // group of its own.
+  for (const BOOL previous : {FALSE, TRUE}) {
+    SCOPED_TRACE(previous ? "previous" : "next");
+    EXPECT_EQ(Named(dialog, ::GetNextDlgGroupItem(dialog, list, previous)), "Refresh");
+    EXPECT_EQ(Named(dialog, ::GetNextDlgGroupItem(dialog, refresh, previous)), "list");
+    EXPECT_EQ(Named(dialog, ::GetNextDlgGroupItem(dialog, log, previous)), "log");
+  }
 }
 
 // --- Columns on each platform version ---------------------------------------------
