@@ -10,6 +10,11 @@ set -uo pipefail
 # from the side-by-side store that the manifest names.
 allowed_imports="ADVAPI32.DLL COMCTL32.DLL COMDLG32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL SHELL32.DLL USER32.DLL"
 
+if (($# == 0)); then
+  echo "check_headers: no program named" >&2
+  exit 2
+fi
+
 failures=0
 fail() {
   echo "check_headers: $program: $*"
