@@ -6,6 +6,7 @@
 #include "platform/app.h"
 #include "platform/string.h"
 #include "process/process_list.h"
+#include "tests/support/access_lists.h"
 #include "tests/support/controls.h"
 #include "tests/support/fake_system.h"
 #include "tests/support/files.h"
@@ -124,48 +125,6 @@ bool IsDumpFileName(const std::string& file, const std::string& prefix, const ch
   const std::string number =
       file.substr(prefix.size(), file.size() - prefix.size() - suffix.size());
   return number.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
-}
-
-// The running user's SID as text, read from this process's own token.
-std::string RunningUserSid() {
-  HANDLE token = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return "no token";
-  union {
-    TOKEN_USER user;
-    BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-  } owner{};
-  DWORD length = 0;
-  char* text = nullptr;
-  std::string sid = "no user";
-  if (::GetTokenInformation(token, TokenUser, &owner, sizeof owner, &length) &&
-      ::ConvertSidToStringSidA(owner.user.User.Sid, &text)) {
-    sid = text;
-    ::LocalFree(text);
-  }
-  ::CloseHandle(token);
-  return sid;
-}
-
-// A descriptor's access list as SDDL text, e.g. "D:P(A;;FA;;;SY)".
-std::string ListText(PSECURITY_DESCRIPTOR descriptor) {
-  char* text = nullptr;
-  if (!descriptor || !::ConvertSecurityDescriptorToStringSecurityDescriptorA(
-                         descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
-    return "none";
-  }
-  std::string list = text;
-  ::LocalFree(text);
-  return list;
-}
-
-// The same for a list given on its own, protected or not.
-std::string ListText(PACL list, bool isProtected) {
-  SECURITY_DESCRIPTOR descriptor;
-  ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-  ::SetSecurityDescriptorDacl(&descriptor, TRUE, list, FALSE);
-  ::SetSecurityDescriptorControl(&descriptor, SE_DACL_PROTECTED,
-                                 isProtected ? SE_DACL_PROTECTED : 0);
-  return ListText(&descriptor);
 }
 
 std::vector<std::string> NamesWithout(const char* dropped) {
