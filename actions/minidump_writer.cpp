@@ -1,6 +1,7 @@
 // Create Mini-dump: a normal minidump of the selected process into "dumps".
 #include "actions/minidump_writer.h"
 
+#include "actions/private_access.h"
 #include "actions/process_identity.h"
 #include "app/main_dialog.h"
 #include "platform/handles.h"
@@ -32,6 +33,13 @@ std::string FinalDumpName(const char* temporaryName) {
 // digits and ".tmp".
 constexpr size_t kNumberAndExtension = 8;
 
+// The dump file's access: writing, and its access list and attributes.
+constexpr DWORD kDumpFileAccess = GENERIC_WRITE | WRITE_DAC | FILE_READ_ATTRIBUTES;
+// A link put in place of the file is opened as itself, not followed.
+constexpr DWORD kDumpFileFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+// What a refused file is reported as: Wine has a text for it too.
+constexpr DWORD kNotTheFileMade = ERROR_CANT_ACCESS_FILE;
+
 // A new number for a dump: the system makes the empty file
 // "<folder>\<prefix><hex number>.tmp", named in `name`. A name longer than
 // `name` holds would come back cut, so it is not asked for.
@@ -46,8 +54,9 @@ bool NewDumpNumber(const char* folder, const CString& prefix, char (&name)[MAX_P
   return false;
 }
 
-// The "dumps" folder under the current directory, made when missing.
-bool MakeDumpsFolder(char (&folder)[MAX_PATH], DWORD& error) {
+// The "dumps" folder under the current directory, made private when
+// missing.
+bool MakeDumpsFolder(char (&folder)[MAX_PATH], CPrivateAccess& access, DWORD& error) {
   const DWORD length = sys::GetCurrentDirectoryA(MAX_PATH, folder);
   if (length == 0) {
     error = sys::GetLastError();
@@ -60,7 +69,10 @@ bool MakeDumpsFolder(char (&folder)[MAX_PATH], DWORD& error) {
     return false;
   }
   std::memcpy(folder + length, kDumpsFolder, sizeof(kDumpsFolder));
-  if (!sys::CreateDirectoryA(folder, nullptr)) {
+  // The lists of the folder and of the dump file: without them, no dump.
+  if (!access.Make(error)) return false;
+  SECURITY_ATTRIBUTES security = access.ForNewFolder();
+  if (!sys::CreateDirectoryA(folder, &security)) {
     error = sys::GetLastError();
     if (error != ERROR_ALREADY_EXISTS) return false;
   }
@@ -81,10 +93,33 @@ ProcessHandle OpenRowsProcess(DWORD processId, ULONGLONG listFilledAt, DWORD& er
   return process;
 }
 
-FileHandle OpenTemporaryFile(const char* name, DWORD& error) {
-  FileHandle file(sys::CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) error = sys::GetLastError();
+// Opens the file the temporary name made and makes it private. Anyone who
+// may write in the folder could have put a link to a file elsewhere under
+// the name before it was opened: only a plain file with that one name is
+// taken, and another is not touched at all, not even its access list; then
+// `foreign` says that what stands under the name is not ours.
+FileHandle OpenDumpFile(const char* name, const CPrivateAccess& access, DWORD& error,
+                        bool& foreign) {
+  FileHandle file(sys::CreateFileA(name, kDumpFileAccess, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   kDumpFileFlags, nullptr));
+  if (!file) {
+    error = sys::GetLastError();
+    return file;
+  }
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!sys::GetFileInformationByHandle(file.get(), &information)) {
+    error = sys::GetLastError();
+    file.reset();
+    return file;
+  }
+  foreign = (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+            information.nNumberOfLinks != 1;
+  if (foreign) {
+    error = kNotTheFileMade;
+    file.reset();
+    return file;
+  }
+  if (!access.SetOn(file.get(), error)) file.reset();
   return file;
 }
 
@@ -197,7 +232,8 @@ void CMainDialog::OnCreateMiniDump() {
 void CMainDialog::WriteMiniDump(DWORD processId, CString name) {  // cppcheck-suppress passedByValue
   DWORD error = ERROR_SUCCESS;
   char folder[MAX_PATH] = {};
-  if (!MakeDumpsFolder(folder, error)) {
+  CPrivateAccess access;
+  if (!MakeDumpsFolder(folder, access, error)) {
     ReportSystemError(error);
     return;
   }
@@ -214,12 +250,14 @@ void CMainDialog::WriteMiniDump(DWORD processId, CString name) {  // cppcheck-su
     process.reset();
     return;
   }
-  FileHandle file = OpenTemporaryFile(temporaryName, error);
+  bool foreign = false;
+  FileHandle file = OpenDumpFile(temporaryName, access, error, foreign);
   if (!file) {
     ReportSystemError(error);
     process.reset();
-    // A failed dump leaves no file, not even the empty one the name made.
-    sys::DeleteFileA(temporaryName);
+    // A failed dump leaves no file, not even the empty one the name made;
+    // but what now stands under the name is someone else's, and stays.
+    if (!foreign) sys::DeleteFileA(temporaryName);
     return;
   }
 

@@ -1,4 +1,5 @@
-// The system services Vellorn's logic uses: kernel32, advapi32, psapi (by
+// The system services Vellorn's logic uses: kernel32, advapi32 (tokens and
+// access lists), psapi (by
 // name at run time), dbghelp, shell32, user32's pointer and the screen's DPI;
 // and the modal calls that wait for a person (message box, popup menu, file
 // dialog) with the pointer's position.
@@ -14,8 +15,10 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
 #include <commdlg.h>
 #include <dbghelp.h>
+#include <sddl.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -38,6 +41,19 @@ BOOL LookupPrivilegeValueA(LPCSTR systemName, LPCSTR name, PLUID luid);
 BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState,
                            DWORD bufferLength, PTOKEN_PRIVILEGES previousState,
                            PDWORD returnLength);
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS type, LPVOID information,
+                         DWORD length, PDWORD returnLength);
+
+// Security descriptors and access lists
+BOOL ConvertSidToStringSidA(PSID sid, LPSTR* text);
+BOOL ConvertStringSecurityDescriptorToSecurityDescriptorA(LPCSTR text, DWORD revision,
+                                                          PSECURITY_DESCRIPTOR* descriptor,
+                                                          PULONG size);
+BOOL GetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR descriptor, LPBOOL present, PACL* dacl,
+                               LPBOOL defaulted);
+// Gives the error code itself (ERROR_SUCCESS when done), as the Win32 call does.
+DWORD SetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE type, SECURITY_INFORMATION information,
+                      PSID owner, PSID group, PACL dacl, PACL sacl);
 
 // Platform version and libraries looked up by name
 DWORD GetVersion();
@@ -55,6 +71,7 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
                    DWORD disposition, DWORD attributes, HANDLE templateFile);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped);
 BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
+BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
 BOOL MoveFileA(LPCSTR from, LPCSTR to);
 BOOL DeleteFileA(LPCSTR path);
 

@@ -40,6 +40,27 @@ BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newS
   return ::AdjustTokenPrivileges(token, disableAll, newState, bufferLength, previousState,
                                  returnLength);
 }
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS type, LPVOID information,
+                         DWORD length, PDWORD returnLength) {
+  return ::GetTokenInformation(token, type, information, length, returnLength);
+}
+
+BOOL ConvertSidToStringSidA(PSID sid, LPSTR* text) {
+  return ::ConvertSidToStringSidA(sid, text);
+}
+BOOL ConvertStringSecurityDescriptorToSecurityDescriptorA(LPCSTR text, DWORD revision,
+                                                          PSECURITY_DESCRIPTOR* descriptor,
+                                                          PULONG size) {
+  return ::ConvertStringSecurityDescriptorToSecurityDescriptorA(text, revision, descriptor, size);
+}
+BOOL GetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR descriptor, LPBOOL present, PACL* dacl,
+                               LPBOOL defaulted) {
+  return ::GetSecurityDescriptorDacl(descriptor, present, dacl, defaulted);
+}
+DWORD SetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE type, SECURITY_INFORMATION information,
+                      PSID owner, PSID group, PACL dacl, PACL sacl) {
+  return ::SetSecurityInfo(handle, type, information, owner, group, dacl, sacl);
+}
 
 DWORD GetVersion() {
 #if defined(_MSC_VER)
@@ -81,6 +102,9 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED
 }
 BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
   return ::GetFileSizeEx(file, size);
+}
+BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
+  return ::GetFileInformationByHandle(file, information);
 }
 BOOL MoveFileA(LPCSTR from, LPCSTR to) {
   return ::MoveFileA(from, to);

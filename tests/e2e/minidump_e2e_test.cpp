@@ -2,6 +2,7 @@
 // menu, on a running test program; the dumps on disk read back by an
 // independent reader; the failures a user can run into; and the debug
 // privilege of the running program, read from outside.
+#include "tests/support/access_lists.h"
 #include "tests/support/driver/lldb.h"
 #include "tests/support/driver/remote_memory.h"
 #include "tests/support/driver/session.h"
@@ -26,6 +27,9 @@ using namespace support;
 using e2e::PopupMenu;
 using e2e::Process;
 using e2e::VellornSession;
+using testing::AllOf;
+using testing::AnyOf;
+using testing::Each;
 using testing::ElementsAre;
 using testing::HasSubstr;
 using testing::IsEmpty;
@@ -104,6 +108,15 @@ int ThreadCount(DWORD processId) {
   return count;
 }
 
+// Only the user, SYSTEM and the Administrators may open what is at `path`.
+// Wine keeps no lists: it reads one back from the Unix mode, where anyone
+// else shows as Everyone ("WD").
+void ExpectPrivate(const std::string& path) {
+  const std::string list = ListTextOf(path);
+  EXPECT_THAT(AllowedBy(list), AllOf(Not(IsEmpty()), Each(AnyOf(RunningUserSid(), "SY", "BA"))))
+      << path << ": " << list;
+}
+
 // The test program to dump (or a copy of it): a few waiting threads and
 // version.dll loaded.
 Process StartDumpTarget(const std::string& folder,
@@ -163,6 +176,9 @@ TEST(CreateMiniDump, MenuBarAndContextMenuEachWriteAReadableDumpNamedAfterThePro
   ASSERT_THAT(first, SizeIs(1)) << firstLog;
   EXPECT_TRUE(IsDumpName(first[0], "dum")) << first[0];
   EXPECT_EQ(firstLog, kLogStart + kStarting + kCreating + dumps + "\\" + first[0] + "\r\n");
+  // The folder it made, and the dump in it, are the user's own.
+  ExpectPrivate(dumps);
+  ExpectPrivate(dumps + "\\" + first[0]);
 
   // The context menu's Create Mini-dump, by real right click and keys.
   ASSERT_TRUE(vellorn.SelectProcess(target.Id()));
@@ -223,6 +239,10 @@ TEST(CreateMiniDump, KeptAndRunInFoldersNamedInAnyScriptItListsAndDumpsAProgramU
       CopyFileA(e2e::ProgramPath("vellorn.exe").c_str(), (kept + "\\vellorn.exe").c_str(), FALSE));
   const std::string copy = current + "\\数据.exe";
   ASSERT_TRUE(CopyFileA(e2e::ProgramPath("dump_target.exe").c_str(), copy.c_str(), FALSE));
+  // A dumps folder of the user's own, which keeps its list.
+  const std::string dumps = current + "\\dumps";
+  ASSERT_TRUE(CreateDirectoryA(dumps.c_str(), nullptr));
+  const std::string list = ListTextOf(dumps);
   Process target = StartDumpTarget(current, copy);
   VellornSession vellorn(VellornSession::Options{current, kept + "\\vellorn.exe"});
   ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
@@ -235,6 +255,7 @@ TEST(CreateMiniDump, KeptAndRunInFoldersNamedInAnyScriptItListsAndDumpsAProgramU
   vellorn.Command(ID_PROCESS_DUMP);
 
   ExpectTheOnlyDumpIsOf(current, WaitForLines(vellorn, kLogStart, 3), "数据", rowId);
+  EXPECT_EQ(ListTextOf(dumps), list);
 }
 
 // A dump of a program of the other bitness is either that program's dump, as an

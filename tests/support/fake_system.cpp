@@ -453,6 +453,11 @@ DWORD TypicalError(const char* name) {
       {"OpenProcessToken", ERROR_ACCESS_DENIED},
       {"LookupPrivilegeValueA", ERROR_NO_SUCH_PRIVILEGE},
       {"AdjustTokenPrivileges", ERROR_NOT_ALL_ASSIGNED},
+      {"GetTokenInformation", ERROR_INSUFFICIENT_BUFFER},
+      {"ConvertSidToStringSidA", ERROR_NOT_ENOUGH_MEMORY},
+      {"ConvertStringSecurityDescriptorToSecurityDescriptorA", ERROR_NOT_ENOUGH_MEMORY},
+      {"GetSecurityDescriptorDacl", ERROR_INVALID_SECURITY_DESCR},
+      {"SetSecurityInfo", ERROR_ACCESS_DENIED},
       {"GetVersion", 0},
       {"GetSystemDirectoryA", ERROR_NOT_ENOUGH_MEMORY},
       {"LoadLibraryA", ERROR_MOD_NOT_FOUND},
@@ -465,6 +470,7 @@ DWORD TypicalError(const char* name) {
       {"CreateFileA", ERROR_SHARING_VIOLATION},
       {"ReadFile", ERROR_INVALID_HANDLE},
       {"GetFileSizeEx", ERROR_INVALID_HANDLE},
+      {"GetFileInformationByHandle", ERROR_INVALID_FUNCTION},
       {"MoveFileA", ERROR_ALREADY_EXISTS},
       {"DeleteFileA", ERROR_ACCESS_DENIED},
       {"GetLastError", 0},
@@ -697,6 +703,76 @@ BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newS
                                  returnLength);
 }
 
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS type, LPVOID information,
+                         DWORD length, PDWORD returnLength) {
+  if (auto failure =
+          Enter("GetTokenInformation",
+                Join({HandleText(token), Dec(static_cast<unsigned>(type)), Dec(length)}))) {
+    return Fail(FALSE, failure->error);
+  }
+  if (auto hook = S().hooks.GetTokenInformation) {
+    return hook(token, type, information, length, returnLength);
+  }
+  return ::GetTokenInformation(token, type, information, length, returnLength);
+}
+
+// Security descriptors and access lists
+
+namespace {
+// What a converter allocated is the caller's to LocalFree.
+void TrackLocalBuffer(void* buffer) {
+  fake::KeepLastError keep;
+  if (buffer) S().localBuffers.insert(buffer);
+}
+}  // namespace
+
+BOOL ConvertSidToStringSidA(PSID sid, LPSTR* text) {
+  if (auto failure = Enter("ConvertSidToStringSidA", "")) return Fail(FALSE, failure->error);
+  const auto hook = S().hooks.ConvertSidToStringSidA;
+  const BOOL converted = hook ? hook(sid, text) : ::ConvertSidToStringSidA(sid, text);
+  if (converted && text) TrackLocalBuffer(*text);
+  return converted;
+}
+
+BOOL ConvertStringSecurityDescriptorToSecurityDescriptorA(LPCSTR text, DWORD revision,
+                                                          PSECURITY_DESCRIPTOR* descriptor,
+                                                          PULONG size) {
+  if (auto failure = Enter("ConvertStringSecurityDescriptorToSecurityDescriptorA",
+                           Join({Text(text), Dec(revision)}))) {
+    return Fail(FALSE, failure->error);
+  }
+  const auto hook = S().hooks.ConvertStringSecurityDescriptorToSecurityDescriptorA;
+  const BOOL converted = hook ? hook(text, revision, descriptor, size)
+                              : ::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                                    text, revision, descriptor, size);
+  if (converted && descriptor) TrackLocalBuffer(*descriptor);
+  return converted;
+}
+
+BOOL GetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR descriptor, LPBOOL present, PACL* dacl,
+                               LPBOOL defaulted) {
+  if (auto failure = Enter("GetSecurityDescriptorDacl", Pointer(descriptor))) {
+    return Fail(FALSE, failure->error);
+  }
+  if (auto hook = S().hooks.GetSecurityDescriptorDacl) {
+    return hook(descriptor, present, dacl, defaulted);
+  }
+  return ::GetSecurityDescriptorDacl(descriptor, present, dacl, defaulted);
+}
+
+DWORD SetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE type, SECURITY_INFORMATION information,
+                      PSID owner, PSID group, PACL dacl, PACL sacl) {
+  const std::string detail =
+      Join({HandleText(handle), Dec(static_cast<unsigned>(type)), Hex(information)});
+  if (auto failure = Enter("SetSecurityInfo", detail)) {
+    return Fail<DWORD>(failure->error, failure->error);
+  }
+  if (auto hook = S().hooks.SetSecurityInfo) {
+    return hook(handle, type, information, owner, group, dacl, sacl);
+  }
+  return ::SetSecurityInfo(handle, type, information, owner, group, dacl, sacl);
+}
+
 // Platform version and libraries looked up by name
 
 DWORD GetVersion() {
@@ -847,6 +923,14 @@ BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
   if (auto failure = Enter("GetFileSizeEx", HandleText(file))) return Fail(FALSE, failure->error);
   if (auto hook = S().hooks.GetFileSizeEx) return hook(file, size);
   return ::GetFileSizeEx(file, size);
+}
+
+BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
+  if (auto failure = Enter("GetFileInformationByHandle", HandleText(file))) {
+    return Fail(FALSE, failure->error);
+  }
+  if (auto hook = S().hooks.GetFileInformationByHandle) return hook(file, information);
+  return ::GetFileInformationByHandle(file, information);
 }
 
 BOOL MoveFileA(LPCSTR from, LPCSTR to) {

@@ -13,7 +13,8 @@
 // - FailCall / FailCallNumber make a chosen call return its failure value with
 //   a chosen last-error value, without calling the real function. The failure
 //   value is the one the real function gives: null, 0, FALSE or
-//   INVALID_HANDLE_VALUE; LocalFree gives back its argument. GetCurrentProcess,
+//   INVALID_HANDLE_VALUE; LocalFree gives back its argument, SetSecurityInfo
+//   the error code. GetCurrentProcess,
 //   GetVersion, GetSystemTimeAsFileTime and SetCursor cannot fail: a script aimed at them is used
 //   up and the call behaves normally. AdjustTokenPrivileges fails with TRUE when the error is
 //   ERROR_NOT_ALL_ASSIGNED (1300), as the real call does, and FALSE otherwise;
@@ -26,7 +27,9 @@
 //   releases it. Closing an
 //   unknown or already closed handle, or releasing a module that
 //   GetModuleHandleA only looked up, counts as a bad close. Buffers that
-//   FormatMessageA allocates are tracked until LocalFree.
+//   FormatMessageA, ConvertSidToStringSidA and
+//   ConvertStringSecurityDescriptorToSecurityDescriptorA allocate are tracked
+//   until LocalFree.
 // - Synthetic processes (SetProcesses): the enumeration, both through
 //   "KERNEL32.DLL" and through "PSAPI.DLL", is served from a table, and
 //   OpenProcess / TerminateProcess / MiniDumpWriteDump of table processes act
@@ -56,6 +59,12 @@
 //   LookupPrivilegeValueA  system,name                       null,SeDebugPrivilege
 //   AdjustTokenPrivileges  token,disableAll,new state,length,previous,returnLength
 //                          new state as count:attributes     token,0,1:0x2,16,prev,len
+//   GetTokenInformation    token,class,length                token,1,84
+//   ConvertSidToStringSidA (empty)
+//   ConvertStringSecurityDescriptorToSecurityDescriptorA
+//                          text,revision                     D:P(A;;FA;;;SY),1
+//   GetSecurityDescriptorDacl descriptor                     0x4a2b10
+//   SetSecurityInfo        handle,type,information           file:Z:\w\a.tmp,1,0x80000004
 //   GetVersion             (empty)
 //   LoadLibraryA           name                              PSAPI.DLL
 //   GetModuleHandleA       name                              KERNEL32.DLL
@@ -68,6 +77,7 @@
 //                                                            Z:\w\a.tmp,0x40000000,1,3,0x80
 //   ReadFile               file,size                         file:Z:\w\a.txt,4096
 //   GetFileSizeEx          file                              file:Z:\w\a.txt
+//   GetFileInformationByHandle file                          file:Z:\w\a.txt
 //   MoveFileA              from,to                           Z:\w\a.tmp,Z:\w\a.dmp
 //   DeleteFileA            path                              Z:\w\a.tmp
 //   GetLastError           the value returned                5
@@ -150,6 +160,13 @@ struct Hooks {
   std::function<BOOL(LPCSTR, LPCSTR, PLUID)> LookupPrivilegeValueA;
   std::function<BOOL(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD)>
       AdjustTokenPrivileges;
+  std::function<BOOL(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD)> GetTokenInformation;
+  std::function<BOOL(PSID, LPSTR*)> ConvertSidToStringSidA;
+  std::function<BOOL(LPCSTR, DWORD, PSECURITY_DESCRIPTOR*, PULONG)>
+      ConvertStringSecurityDescriptorToSecurityDescriptorA;
+  std::function<BOOL(PSECURITY_DESCRIPTOR, LPBOOL, PACL*, LPBOOL)> GetSecurityDescriptorDacl;
+  std::function<DWORD(HANDLE, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID, PSID, PACL, PACL)>
+      SetSecurityInfo;
   std::function<DWORD()> GetVersion;
   std::function<UINT(LPSTR, UINT)> GetSystemDirectoryA;
   std::function<HMODULE(LPCSTR)> LoadLibraryA;
@@ -163,6 +180,7 @@ struct Hooks {
       CreateFileA;
   std::function<BOOL(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED)> ReadFile;
   std::function<BOOL(HANDLE, PLARGE_INTEGER)> GetFileSizeEx;
+  std::function<BOOL(HANDLE, LPBY_HANDLE_FILE_INFORMATION)> GetFileInformationByHandle;
   std::function<BOOL(LPCSTR, LPCSTR)> MoveFileA;
   std::function<BOOL(LPCSTR)> DeleteFileA;
   std::function<DWORD()> GetLastError;

@@ -4,8 +4,10 @@
 // is left (but the one whose release was the failing call), nothing is closed
 // twice, no file is left in dumps that the log does not name (but the
 // temporary file that a failed close or delete leaves: results of clean-up
-// calls are not examined), and no success line stands for a failed step. What each failure
-// tells the user is held by the handlers' own tests.
+// calls are not examined, and what someone else put under a dump's name),
+// nothing is written into someone else's file, and no success line stands
+// for a failed step. What each failure tells the user is held by the
+// handlers' own tests.
 #include "actions/minidump_writer.h"
 #include "app/main_dialog.h"
 #include "platform/list_ctrl.h"
@@ -37,6 +39,9 @@ constexpr DWORD kVersion4_0 = 0x00000004;
 constexpr DWORD kVersion6_2 = 0x00000206;
 constexpr DWORD kLockedId = 404;
 constexpr DWORD kDumpedId = 4242;
+
+// What someone else's file, linked in place of a new dump, holds.
+const std::string kTheirs = "someone else's";
 
 // The success lines of a dump and of an end.
 const std::string kCreating = "Creating mini dump file: ";
@@ -206,12 +211,19 @@ void Check(const Scenario& scenario, const Failure& failure, const Outcome& seen
     EXPECT_EQ(seen.log.find(kEnded), std::string::npos) << seen.log;
   }
 
+  // Someone else's file beside dumps is never written.
+  const std::string theirs = seen.dumpsPath.substr(0, seen.dumpsPath.rfind('\\')) + "\\theirs.txt";
+  if (FileSize(theirs) >= 0) {
+    EXPECT_TRUE(ReadAll(theirs) == kTheirs) << "written into " << theirs;
+  }
+
   // Every file in dumps is named by the log, but the one temporary file that
   // a failed clean-up call leaves.
   bool cleanUpLeftover = !(failure.Is("DeleteFileA") || failure.Is("CloseHandle"));
   for (const std::string& file : seen.dumps) {
     const std::string path = seen.dumpsPath + "\\" + file;
     if (seen.log.find(path + "\r\n") != std::string::npos) continue;
+    if (ReadAll(path) == kTheirs) continue;
     if (EndsWith(file, ".tmp") && !cleanUpLeftover) {
       cleanUpLeftover = true;
       continue;
@@ -383,6 +395,7 @@ enum class DumpWorld {
   kTempLocked,    // the temporary file cannot be opened for writing
   kUnopenable,    // the process cannot be opened
   kNameTaken,     // the first final name is taken, as by an earlier dump
+  kLinkInPlace,   // a hard link to someone else's file replaces the new one
 };
 
 BOOL WriteTheRealDump(HANDLE, DWORD, HANDLE file, MINIDUMP_TYPE, PMINIDUMP_EXCEPTION_INFORMATION,
@@ -415,6 +428,15 @@ int& RenamesTried() {
   return renames;
 }
 
+// Makes the new temporary file, then puts a second name of "theirs.txt",
+// beside dumps, in its place.
+UINT LinkInPlace(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name) {
+  const UINT number = ::GetTempFileNameA(folder, prefix, unique, name);
+  ::DeleteFileA(name);
+  ::CreateHardLinkA(name, "theirs.txt", nullptr);
+  return number;
+}
+
 BOOL FirstNameTaken(LPCSTR from, LPCSTR to) {
   if (++RenamesTried() == 1) {
     ::SetLastError(ERROR_ALREADY_EXISTS);
@@ -439,6 +461,16 @@ Outcome Dump(const Arm& arm, const std::string& folder, DumpWorld world) {
         RenamesTried() = 0;
         fake::Hook().MoveFileA = &FirstNameTaken;
         break;
+      case DumpWorld::kLinkInPlace: {
+        fake::Hook().MiniDumpWriteDump = &WriteTheRealDump;
+        const HANDLE theirs = ::CreateFileA("theirs.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        ::WriteFile(theirs, kTheirs.data(), static_cast<DWORD>(kTheirs.size()), &written, nullptr);
+        ::CloseHandle(theirs);
+        fake::Hook().GetTempFileNameA = &LinkInPlace;
+        break;
+      }
       case DumpWorld::kWriterFails:
         fake::Hook().MiniDumpWriteDump = &FailPartWay;
         break;
@@ -604,6 +636,7 @@ std::vector<Scenario> Scenarios() {
        [](const Arm& arm, const std::string& folder) { return Refresh(arm, folder, true); }},
       Dumping("Dump", DumpWorld::kWritten),
       Dumping("DumpFinalNameTaken", DumpWorld::kNameTaken),
+      Dumping("DumpNameTakenByALink", DumpWorld::kLinkInPlace),
       Dumping("DumpWriterFails", DumpWorld::kWriterFails),
       Dumping("DumpWriterLeavesNoDump", DumpWorld::kNotADump),
       Dumping("DumpFileInPlaceOfFolder", DumpWorld::kFolderIsFile),

@@ -6,6 +6,7 @@
 #include "platform/app.h"
 #include "platform/string.h"
 #include "process/process_list.h"
+#include "tests/support/access_lists.h"
 #include "tests/support/controls.h"
 #include "tests/support/fake_system.h"
 #include "tests/support/files.h"
@@ -216,17 +217,24 @@ TEST_F(MinidumpWriterTest, SuccessfulDumpLogsItsFinalPathAndLeavesOnlyTheDumpFil
   const std::string temporary = Dumps() + "\\" + files[0].substr(0, files[0].size() - 3) + "tmp";
   EXPECT_THAT(
       NamesWithout("GetLastError"),
-      ElementsAre("GetCurrentDirectoryA", "CreateDirectoryA", "OpenProcess", "GetProcessTimes",
-                  "GetTempFileNameA", "CreateFileA", "LoadCursorA", "SetCursor",
-                  "MiniDumpWriteDump", "CloseHandle", "CloseHandle", "CreateFileA", "ReadFile",
-                  "GetFileSizeEx", "CloseHandle", "MoveFileA", "SetCursor"));
+      ElementsAre("GetCurrentDirectoryA", "GetCurrentProcess", "OpenProcessToken",
+                  "GetTokenInformation", "ConvertSidToStringSidA", "LocalFree", "CloseHandle",
+                  "ConvertStringSecurityDescriptorToSecurityDescriptorA",
+                  "ConvertStringSecurityDescriptorToSecurityDescriptorA",
+                  "GetSecurityDescriptorDacl", "CreateDirectoryA", "OpenProcess", "GetProcessTimes",
+                  "GetTempFileNameA", "CreateFileA", "GetFileInformationByHandle",
+                  "SetSecurityInfo", "LoadCursorA", "SetCursor", "MiniDumpWriteDump", "CloseHandle",
+                  "CloseHandle", "CreateFileA", "ReadFile", "GetFileSizeEx", "CloseHandle",
+                  "MoveFileA", "SetCursor", "LocalFree", "LocalFree"));
   EXPECT_EQ(fake::Calls()[IndexOf("GetCurrentDirectoryA")].detail, "260");
   EXPECT_EQ(fake::Calls()[IndexOf("CreateDirectoryA")].detail, Dumps());
   EXPECT_EQ(fake::Calls()[IndexOf("OpenProcess")].detail, "0x410,0,4242");
   EXPECT_EQ(fake::Calls()[IndexOf("GetTempFileNameA")].detail, Dumps() + ",not,0");
-  EXPECT_EQ(fake::Calls()[IndexOf("CreateFileA")].detail, temporary + ",0x40000000,1,3,0x80");
-  EXPECT_EQ(fake::Calls()[IndexOf("CloseHandle", 1)].detail, "file:" + temporary);
-  EXPECT_EQ(fake::Calls()[IndexOf("CloseHandle", 2)].detail, "process:4242");
+  // Write access with WRITE_DAC and FILE_READ_ATTRIBUTES; a link is opened
+  // as itself (FILE_FLAG_OPEN_REPARSE_POINT).
+  EXPECT_EQ(fake::Calls()[IndexOf("CreateFileA")].detail, temporary + ",0x40040080,1,3,0x200080");
+  EXPECT_EQ(fake::Calls()[IndexOf("CloseHandle", 2)].detail, "file:" + temporary);
+  EXPECT_EQ(fake::Calls()[IndexOf("CloseHandle", 3)].detail, "process:4242");
   EXPECT_EQ(fake::Calls()[IndexOf("MoveFileA")].detail,
             temporary + "," + Dumps() + "\\" + files[0]);
 }
@@ -378,14 +386,15 @@ TEST_F(MinidumpWriterTest, TemporaryFileThatCannotBeOpenedIsReportedThenClosedAn
   EXPECT_EQ(Log(), kLogStart + SystemText(ERROR_SHARING_VIOLATION));
   EXPECT_TRUE(ErrorReadRightAfter("CreateFileA", ERROR_SHARING_VIOLATION));
   EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
-  EXPECT_EQ(fake::LastDetail("DeleteFileA") + ",0x40000000,1,3,0x80",
+  EXPECT_EQ(fake::LastDetail("DeleteFileA") + ",0x40040080,1,3,0x200080",
             fake::LastDetail("CreateFileA"));
   EXPECT_EQ(fake::CountCalls("MiniDumpWriteDump"), 0);
   EXPECT_TRUE(EverythingClosed());
   // Reported, then the process closed, then the empty file deleted.
   const std::vector<std::string> names = fake::CallNames();
   const int open = IndexOf("CreateFileA");
-  EXPECT_THAT(std::vector<std::string>(names.begin() + open, names.end()),
+  ASSERT_GE(names.size(), static_cast<size_t>(open + 6));
+  EXPECT_THAT(std::vector<std::string>(names.begin() + open, names.begin() + open + 6),
               ElementsAre("CreateFileA", "GetLastError", "FormatMessageA", "LocalFree",
                           "CloseHandle", "DeleteFileA"));
 }
@@ -443,6 +452,122 @@ TEST_F(MinidumpWriterTest, ProcessCreatedWhileTheListWasFilledIsRefusedAsNotTheR
 
     EXPECT_EQ(Log(), kLogStart + SystemText(ERROR_INVALID_PARAMETER));
     EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
+    EXPECT_TRUE(EverythingClosed());
+  }
+}
+
+TEST_F(MinidumpWriterTest, NewFolderAndEachDumpGetAProtectedListOfTheUserSystemAndAdministrators) {
+  WriteDumpsOf(AGoodDump());
+  std::vector<std::string> folderLists;
+  std::vector<std::string> fileLists;
+  std::vector<size_t> fileListsAtWriter;
+  fake::Hook().CreateDirectoryA = [&](LPCSTR path, LPSECURITY_ATTRIBUTES security) {
+    folderLists.push_back(security ? ListText(security->lpSecurityDescriptor) : "none");
+    return ::CreateDirectoryA(path, security);
+  };
+  fake::Hook().SetSecurityInfo = [&](HANDLE handle, SE_OBJECT_TYPE type,
+                                     SECURITY_INFORMATION information, PSID owner, PSID group,
+                                     PACL list, PACL auditList) {
+    fileLists.push_back(ListText(list, information & PROTECTED_DACL_SECURITY_INFORMATION));
+    return ::SetSecurityInfo(handle, type, information, owner, group, list, auditList);
+  };
+  const auto writer = fake::Hook().MiniDumpWriteDump;
+  fake::Hook().MiniDumpWriteDump = [&](HANDLE process, DWORD id, HANDLE file, MINIDUMP_TYPE type,
+                                       PMINIDUMP_EXCEPTION_INFORMATION exception,
+                                       PMINIDUMP_USER_STREAM_INFORMATION streams,
+                                       PMINIDUMP_CALLBACK_INFORMATION callback) {
+    fileListsAtWriter.push_back(fileLists.size());
+    return writer(process, id, file, type, exception, streams, callback);
+  };
+
+  // The first makes the folder, the second finds it there.
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+  const std::string user = RunningUserSid();
+  const std::string folderList = "D:P(A;OICI;FA;;;" + user + ")(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+  const std::string fileList = "D:P(A;;FA;;;" + user + ")(A;;FA;;;SY)(A;;FA;;;BA)";
+  EXPECT_THAT(folderLists, ElementsAre(folderList, folderList));
+  EXPECT_THAT(fileLists, ElementsAre(fileList, fileList));
+  // Each dump's list was set before the writer wrote into it.
+  EXPECT_THAT(fileListsAtWriter, ElementsAre(1u, 2u));
+  EXPECT_THAT(FilesIn(Dumps()), SizeIs(2));
+  EXPECT_TRUE(EverythingClosed());
+}
+
+TEST_F(MinidumpWriterTest, ListThatCannotBeMadeOrSetLogsTheSystemTextAndLeavesNoDump) {
+  struct Case {
+    const char* call;
+    DWORD error;
+    bool folderMade;
+  };
+  for (const Case& c : {Case{"OpenProcessToken", ERROR_ACCESS_DENIED, false},
+                        Case{"ConvertStringSecurityDescriptorToSecurityDescriptorA",
+                             ERROR_NOT_ENOUGH_MEMORY, false},
+                        Case{"SetSecurityInfo", ERROR_NOT_SUPPORTED, true}}) {
+    SCOPED_TRACE(c.call);
+    fake::Reset();
+    UseProcessTable();
+    RemoveTree(Dumps());
+    support::SetLogText(m_dialog, kLogStart);
+    WriteDumpsOf(AGoodDump());
+    fake::FailCall(c.call, c.error);
+
+    m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+    ASSERT_NE(SystemText(c.error), "");
+    EXPECT_EQ(Log(), kLogStart + SystemText(c.error));
+    EXPECT_EQ(IsFolder(Dumps()), c.folderMade);
+    EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
+    EXPECT_TRUE(EverythingClosed());
+  }
+}
+
+TEST_F(MinidumpWriterTest, NameThatNowHoldsALinkIsRefusedAndWhatStandsThereIsLeftAlone) {
+  const std::string theirs = m_folder + "\\theirs.txt";
+  for (const bool secondName : {true, false}) {
+    SCOPED_TRACE(secondName ? "a second name of a file elsewhere" : "a reparse point");
+    fake::Reset();
+    UseProcessTable();
+    RemoveTree(Dumps());
+    support::SetLogText(m_dialog, kLogStart);
+    WriteAll(theirs, "keep me");
+    WriteDumpsOf(AGoodDump());
+    if (secondName) {
+      // Someone who may write in the folder puts a hard link to their own
+      // file in place of the new one before it is opened.
+      fake::Hook().GetTempFileNameA = [theirs](LPCSTR folder, LPCSTR prefix, UINT unique,
+                                               LPSTR name) {
+        const UINT number = ::GetTempFileNameA(folder, prefix, unique, name);
+        ::DeleteFileA(name);
+        ::CreateHardLinkA(name, theirs.c_str(), nullptr);
+        return number;
+      };
+    } else {
+      // Windows opens a symbolic link put there as itself, a reparse point;
+      // Wine follows it, so the handle is made to say so.
+      fake::Hook().GetFileInformationByHandle = [](HANDLE file,
+                                                   LPBY_HANDLE_FILE_INFORMATION information) {
+        const BOOL read = ::GetFileInformationByHandle(file, information);
+        information->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+        return read;
+      };
+    }
+
+    m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+    EXPECT_EQ(Log(), kLogStart + SystemText(ERROR_CANT_ACCESS_FILE));
+    EXPECT_EQ(ReadAll(theirs), "keep me");
+    // Nothing is written to what the handle holds, not even an access list,
+    // and nothing is deleted.
+    EXPECT_EQ(fake::CountCalls("SetSecurityInfo"), 0);
+    EXPECT_EQ(fake::CountCalls("MiniDumpWriteDump"), 0);
+    const std::vector<std::string> files = FilesIn(Dumps());
+    ASSERT_THAT(files, SizeIs(1));
+    EXPECT_TRUE(IsDumpFileName(files[0], "not", "tmp")) << files[0];
+    if (secondName) {
+      EXPECT_EQ(ReadAll(Dumps() + "\\" + files[0]), "keep me");
+    }
     EXPECT_TRUE(EverythingClosed());
   }
 }
@@ -622,7 +747,7 @@ TEST_F(MinidumpWriterTest, TemporaryNameThatCannotBeMadeIsReportedAndNothingIsOp
   EXPECT_EQ(Log(), kLogStart + SystemText(ERROR_DIRECTORY));
   EXPECT_TRUE(ErrorReadRightAfter("GetTempFileNameA", ERROR_DIRECTORY));
   EXPECT_EQ(fake::CountCalls("CreateFileA"), 0);
-  EXPECT_EQ(fake::Calls()[IndexOf("CloseHandle")].detail, "process:4242");
+  EXPECT_EQ(fake::Calls()[IndexOf("CloseHandle", 2)].detail, "process:4242");
   EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
   EXPECT_TRUE(EverythingClosed());
 }
