@@ -42,16 +42,14 @@ constexpr DWORD kNotTheFileMade = ERROR_CANT_ACCESS_FILE;
 
 // A new number for a dump: the system makes the empty file
 // "<folder>\<prefix><hex number>.tmp", named in `name`. A name longer than
-// `name` holds would come back cut, so it is not asked for.
-bool NewDumpNumber(const char* folder, const CString& prefix, char (&name)[MAX_PATH],
-                   DWORD& error) {
+// `name` holds would come back cut, so it is not asked for. ERROR_SUCCESS, or
+// why no file was made.
+DWORD NewDumpNumber(const char* folder, const CString& prefix, char (&name)[MAX_PATH]) {
   if (std::strlen(folder) + 1 + prefix.str().size() + kNumberAndExtension >= MAX_PATH) {
-    error = ERROR_FILENAME_EXCED_RANGE;
-    return false;
+    return ERROR_FILENAME_EXCED_RANGE;
   }
-  if (sys::GetTempFileNameA(folder, prefix, 0, name) != 0) return true;
-  error = sys::GetLastError();
-  return false;
+  if (sys::GetTempFileNameA(folder, prefix, 0, name) != 0) return ERROR_SUCCESS;
+  return sys::GetLastError();
 }
 
 // The "dumps" folder under the current directory, made private when
@@ -151,9 +149,8 @@ bool MoveToDumpName(const char* folder, const CString& prefix, const char* tempo
     error = sys::GetLastError();
     char otherName[MAX_PATH] = {};
     // The rename's error is the one reported, not the numbering's.
-    DWORD numberError = ERROR_SUCCESS;
     if (error != ERROR_ALREADY_EXISTS || attempt > kRenameAttempts ||
-        !NewDumpNumber(folder, prefix, otherName, numberError)) {
+        NewDumpNumber(folder, prefix, otherName) != ERROR_SUCCESS) {
       dumpName = temporaryName;
       return false;
     }
@@ -245,7 +242,8 @@ void CMainDialog::WriteMiniDump(DWORD processId, CString name) {  // cppcheck-su
 
   const CString prefix = DumpNamePrefix(name);
   char temporaryName[MAX_PATH] = {};
-  if (!NewDumpNumber(folder, prefix, temporaryName, error)) {
+  error = NewDumpNumber(folder, prefix, temporaryName);
+  if (error != ERROR_SUCCESS) {
     ReportSystemError(error);
     process.reset();
     return;
