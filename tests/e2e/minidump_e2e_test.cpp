@@ -394,9 +394,9 @@ std::string CopyOfVellorn(const std::string& folder, const std::string& name) {
   return program;
 }
 
-// What system code loads by bare name on the program's behalf: on Windows 10
-// the dump writer takes its helper this way. Wine has no such library, so
-// only the process-wide restriction of the search keeps a stand-in out.
+// A library that system code loads for the program by its bare name, as the
+// dump writer's helper on later Windows. Wine has none of that name, so only
+// the process-wide restriction of the search keeps a stand-in out.
 constexpr const char* kLoadedForTheProgram = "dbgcore";
 
 // A stand-in under the name of each library the program, or system code for
