@@ -1,9 +1,9 @@
 // The display's scale.
 #include "platform/dpi.h"
 
+#include "platform/entry_point.h"
 #include "platform/handles.h"
 #include "platform/system.h"
-#include "platform/entry_point.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include "app/main_dialog.h"
 
 #include "platform/dpi.h"
+#include "platform/entry_point.h"
 #include "platform/handles.h"
 #include "platform/string.h"
-#include "platform/entry_point.h"
 #include "platform/window.h"
 #include "process/process_list.h"
 #include "process/process_status_api.h"

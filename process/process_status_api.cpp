@@ -1,8 +1,8 @@
 #include "process/process_status_api.h"
 
+#include "platform/entry_point.h"
 #include "platform/handles.h"
 #include "platform/system_libraries.h"
-#include "platform/entry_point.h"
 
 EnumProcessesFunction g_EnumProcesses = nullptr;
 EnumProcessModulesFunction g_EnumProcessModules = nullptr;

@@ -52,6 +52,15 @@ inline std::string ReadAll(const std::string& path) {
   return content;
 }
 
+// Makes or replaces the file at `path` with `content`.
+inline void WriteAll(const std::string& path, const std::string& content) {
+  const HANDLE file =
+      ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  ::CloseHandle(file);
+}
+
 // Removes `path` with everything in it; what cannot be removed stays.
 inline void RemoveTree(const std::string& path) {
   for (const std::string& name : FilesIn(path)) {

@@ -463,11 +463,7 @@ Outcome Dump(const Arm& arm, const std::string& folder, DumpWorld world) {
         break;
       case DumpWorld::kLinkInPlace: {
         fake::Hook().MiniDumpWriteDump = &WriteTheRealDump;
-        const HANDLE theirs = ::CreateFileA("theirs.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD written = 0;
-        ::WriteFile(theirs, kTheirs.data(), static_cast<DWORD>(kTheirs.size()), &written, nullptr);
-        ::CloseHandle(theirs);
+        WriteAll("theirs.txt", kTheirs);
         fake::Hook().GetTempFileNameA = &LinkInPlace;
         break;
       }

@@ -35,14 +35,6 @@ constexpr DWORD kLockedId = 4343;
 using support::kLogStart;
 constexpr char kStarting[] = "Starting mini dump...\r\n";
 
-void WriteAll(const std::string& path, const std::string& content) {
-  const HANDLE file =
-      ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-  ::CloseHandle(file);
-}
-
 // A stand-in dump writer: writes `content` into the file it is given and
 // remembers what it was asked for.
 struct DumpRequest {
