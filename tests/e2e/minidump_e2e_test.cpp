@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -485,6 +486,76 @@ TEST(CreateMiniDump, WithoutTheSystemsDumpWriterTheLogSaysSoAndTheProgramGoesOn)
   EXPECT_THAT(FilesIn(folder + "\\dumps"), IsEmpty());
   EXPECT_TRUE(vellorn.Run(ID_PROCESS_REFRESH));
   EXPECT_TRUE(vellorn.Running());
+}
+
+// --- On a drive made for the run (tests/support/on_drive.sh) -----------------
+
+// The current folder: a fresh folder named after the test on the drive that
+// the run's wrapper made (ctest's full: and fat: cases). Skips where there is
+// no such drive.
+class OnTheRunsDrive : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (const char* why = std::getenv("VELLORN_TEST_DRIVE_UNAVAILABLE")) GTEST_SKIP() << why;
+    const char* drive = std::getenv("VELLORN_TEST_DRIVE");
+    if (!drive) {
+      GTEST_SKIP() << "needs the drive that tests/support/on_drive.sh makes: run it as ctest's "
+                      "full: or fat: case";
+    }
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    folder = std::string(drive);
+    if (folder.back() != '\\') folder += '\\';
+    folder += std::string(test->test_suite_name()) + "." + test->name();
+    RemoveTree(folder);
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder << ": " << GetLastError();
+  }
+
+  std::string folder;
+};
+
+// A 64 KiB tmpfs: a dump of the test program takes about 300 KiB.
+using CreateMiniDumpOnAFullDrive = OnTheRunsDrive;
+constexpr ULONGLONG kLessThanADump = 128 * 1024;
+
+TEST_F(CreateMiniDumpOnAFullDrive, LogsThatTheDiskIsFullAndLeavesNoFile) {
+  ULARGE_INTEGER size{};
+  ASSERT_TRUE(GetDiskFreeSpaceExA(folder.c_str(), nullptr, &size, nullptr)) << GetLastError();
+  ASSERT_LT(size.QuadPart, kLessThanADump) << folder << " is not on the small drive";
+  Process target = StartDumpTarget(folder);
+  VellornSession vellorn(folder);
+  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+  ASSERT_TRUE(vellorn.SelectProcess(target.Id()));
+
+  vellorn.Command(ID_PROCESS_DUMP);
+
+  EXPECT_EQ(WaitForLines(vellorn, kLogStart, 2),
+            kLogStart + kStarting + SystemText(ERROR_DISK_FULL));
+  EXPECT_THAT(FilesIn(folder + "\\dumps"), IsEmpty());
+}
+
+// FAT32, as on most USB sticks: a volume that keeps no access lists.
+using CreateMiniDumpOnAFatDrive = OnTheRunsDrive;
+
+TEST_F(CreateMiniDumpOnAFatDrive, WritesAWholeDumpThatAnIndependentReaderReads) {
+  const std::string root = folder.substr(0, 3);
+  char fileSystem[MAX_PATH] = {};
+  DWORD flags = 0;
+  ASSERT_TRUE(GetVolumeInformationA(root.c_str(), nullptr, 0, nullptr, nullptr, &flags, fileSystem,
+                                    MAX_PATH))
+      << root << ": " << GetLastError();
+  ASSERT_EQ(flags & FILE_PERSISTENT_ACLS, 0u)
+      << root << " (" << fileSystem << ") keeps access lists";
+  Process target = StartDumpTarget(folder);
+  VellornSession vellorn(folder);
+  ASSERT_TRUE(vellorn.Started()) << vellorn.StartError();
+  const int row = vellorn.List().FindByData(static_cast<LPARAM>(target.Id()));
+  ASSERT_GE(row, 0) << "not listed";
+  const std::string rowId = vellorn.List().Text(row, 0);
+  ASSERT_TRUE(vellorn.SelectRow(row));
+
+  vellorn.Command(ID_PROCESS_DUMP);
+
+  ExpectTheOnlyDumpIsOf(folder, WaitForLines(vellorn, kLogStart, 3), "dum", rowId);
 }
 
 }  // namespace
