@@ -446,14 +446,11 @@ TEST_F(ProcessListTest, ASnapshotIsTakenOfProcessesOnly) {
   fake::SetVersion(kVersion6_2);
   fake::SetProcesses({{8, "System"}});
   Open();
-  for (const fake::Call& call : fake::Calls()) {
-    if (call.name == "CreateToolhelp32Snapshot") {
-      EXPECT_EQ(call.detail, "0x2,0");
-    }
-    if (call.name == "Process32First") {
-      EXPECT_EQ(call.detail, "snapshot," + std::to_string(sizeof(PROCESSENTRY32)));
-    }
-  }
+  ASSERT_EQ(fake::CountCalls("CreateToolhelp32Snapshot"), 1);
+  EXPECT_EQ(fake::LastDetail("CreateToolhelp32Snapshot"), "0x2,0");
+  ASSERT_EQ(fake::CountCalls("Process32First"), 1);
+  EXPECT_EQ(fake::LastDetail("Process32First"),
+            "snapshot," + std::to_string(sizeof(PROCESSENTRY32)));
 }
 
 TEST_F(ProcessListTest, AFirstEntryThatCannotBeReadShowsTheErrorCodeAndClosesTheSnapshot) {
