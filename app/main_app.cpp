@@ -18,6 +18,7 @@ BOOL CMainApp::InitInstance() {
     m_pMainWnd = nullptr;
   }  // the dialog's teardown runs here
 
-  // The modal run was the program; returning false ends it.
+  // The modal run was the program: the entry point ends it with exit code 0
+  // once this returns, whatever it returns.
   return FALSE;
 }

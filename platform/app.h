@@ -10,10 +10,10 @@
 // The framework's help command.
 #define ID_HELP 0xE146
 
-// The application object. Exactly one exists; the program's entry point runs
-// its InitInstance and ends when that returns.
 BOOL AfxInitRichEdit();  // a friend of CWinApp below
 
+// The application object. Exactly one exists; the program's entry point runs
+// its InitInstance and ends when that returns.
 class CWinApp : public CCmdTarget {
  public:
   CWinApp();
