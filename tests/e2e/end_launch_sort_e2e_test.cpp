@@ -5,6 +5,7 @@
 #include "tests/support/driver/session.h"
 #include "tests/support/files.h"
 #include "tests/support/system_text.h"
+#include "tests/support/text.h"
 
 #include <gtest/gtest.h>
 
@@ -77,14 +78,6 @@ int RowShowing(const e2e::VellornSession& vellorn, DWORD processId) {
     if (row.id == id) return row.index;
   }
   return -1;
-}
-
-std::string WindowText(HWND window) {
-  char text[512] = {};
-  if (!window) return {};
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                      SMTO_ABORTIFHUNG, 2000, nullptr);
-  return text;
 }
 
 // The file-open dialog's name field: the combo box 1148 of the explorer look,

@@ -7,8 +7,9 @@
 #include "tests/support/driver/remote_memory.h"
 #include "tests/support/driver/session.h"
 #include "tests/support/files.h"
-#include "tests/support/system_text.h"
 #include "tests/support/log_text.h"
+#include "tests/support/system_text.h"
+#include "tests/support/text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -60,12 +61,6 @@ std::string StartsWithMdmp(const std::string& path) {
   char signature[4] = {};
   file.read(signature, 4);
   return std::string(signature, 4);
-}
-
-int CountOf(const std::string& text, const std::string& what) {
-  int count = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
-  return count;
 }
 
 // The attributes of SeDebugPrivilege in another process's token, -1 when

@@ -16,6 +16,7 @@
 #include "tests/support/driver/session.h"
 #include "tests/support/files.h"
 #include "tests/support/log_text.h"
+#include "tests/support/text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -316,12 +317,6 @@ bool InOrder(const std::vector<std::string>& texts, int column, bool ascending) 
 }
 
 // --- Files and the independent reader ----------------------------------------------
-
-int CountOf(const std::string& text, const std::string& what) {
-  int count = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
-  return count;
-}
 
 struct Figures {
   int cycles = 0;

@@ -9,6 +9,7 @@
 #include "platform/list_ctrl.h"
 #include "platform/window.h"
 #include "resources/resource.h"
+#include "tests/support/text.h"
 
 #include <windows.h>
 
@@ -17,14 +18,6 @@
 #include <string>
 
 namespace support {
-
-inline std::string WindowText(HWND window) {
-  const int length = ::GetWindowTextLengthA(window);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  const int copied = ::GetWindowTextA(window, &text[0], length + 1);
-  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-  return text;
-}
 
 // The process list of a main window.
 class ProcessListView : public CListCtrl {
