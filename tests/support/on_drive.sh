@@ -2,7 +2,7 @@
 # Runs a test program with its current folder's drive made for the run, then
 # takes the drive away again:
 #
-#   on_drive.sh full COMMAND...   a 64 KiB tmpfs, too small for any dump
+#   on_drive.sh full COMMAND...   a 4 KiB tmpfs, too small for any dump
 #   on_drive.sh fat COMMAND...    a 64 MiB FAT32 volume as a drive letter of
 #                                 the prefix, which keeps no access lists
 #
@@ -93,7 +93,7 @@ make_full() {
   ((EUID == 0)) || { unavailable "mounting a tmpfs takes root"; return; }
   mkdir -p "$drive"
   local why
-  why=$(mount -t tmpfs -o size=64k tmpfs "$drive" 2>&1) ||
+  why=$(mount -t tmpfs -o size=4k tmpfs "$drive" 2>&1) ||
     { unavailable "mount refused the tmpfs: $why"; return; }
   export VELLORN_TEST_DRIVE="Z:${drive//\//\\}"
 }
