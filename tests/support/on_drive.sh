@@ -3,8 +3,8 @@
 # takes the drive away again:
 #
 #   on_drive.sh full COMMAND...   a 4 KiB tmpfs, too small for any dump
-#   on_drive.sh fat COMMAND...    a 64 MiB FAT32 volume as a drive letter of
-#                                 the prefix, which keeps no access lists
+#   on_drive.sh fat COMMAND...    a drive letter of the prefix that Wine shows
+#                                 as FAT32, which keeps no access lists
 #
 # e.g. on_drive.sh fat bash wine_env.sh run e2e_tests.exe. The program finds
 # a folder on the drive in VELLORN_TEST_DRIVE: Z:\... for the tmpfs (Wine's Z:
@@ -28,6 +28,7 @@ mkdir -p "$state"
 state=$(realpath "$state")
 drive="$state/$kind-drive"
 image="$state/fat.img"
+files="$state/fat-files"
 dosdevices="$WINEPREFIX/dosdevices"
 unset VELLORN_TEST_DRIVE VELLORN_TEST_DRIVE_UNAVAILABLE
 
@@ -74,7 +75,7 @@ undo() {
     remove_letters && restart_wineserver
     unmount
     losetup -j "$image" -O NAME -n 2>/dev/null | xargs -r -n 1 losetup -d
-    rm -f "$image"
+    rm -rf "$image" "$files"
   else
     unmount
   fi
@@ -109,10 +110,16 @@ free_letter() {
   return 1
 }
 
+# Wine takes a drive's kind from the block device its letter's device link
+# names: here a loop device holding a FAT32 volume. The files lie in a plain
+# folder seen through bindfs, which refuses mode changes as a FAT mount does.
+# (fusefat could serve the volume itself, but it refuses every write that
+# begins past a file's last cluster, and Wine's dump writer leaves such gaps
+# to fill later: no dump there is ever whole.)
 make_fat() {
   ((EUID == 0)) || { unavailable "a loop device takes root"; return; }
   local tool
-  if tool=$(missing_tool mkfs.vfat losetup fusefat fusermount); then
+  if tool=$(missing_tool mkfs.vfat losetup bindfs fusermount); then
     unavailable "$tool is missing (tools/setup installs it)"
     return
   fi
@@ -120,15 +127,13 @@ make_fat() {
   local letter
   letter=$(free_letter) || { unavailable "no drive letter is free in $dosdevices"; return; }
   local why loop
-  # No label: fusefat would list it as a file.
   why=$(mkfs.vfat -F 32 -C "$image" 65536 2>&1) || { unavailable "mkfs.vfat: $why"; return; }
   loop=$(losetup -f --show "$image" 2>&1) || { unavailable "no loop device: $loop"; return; }
-  mkdir -p "$drive"
-  # It chatters on standard output, and its daemon must not hold ctest's pipe.
-  fusefat -o rw+ "$loop" "$drive" </dev/null >/dev/null 2>"$state/fusefat.log" ||
-    { unavailable "fusefat: $(tr '\n' ' ' <"$state/fusefat.log")"; return; }
+  mkdir -p "$files" "$drive"
+  # Its daemon must not hold ctest's pipe.
+  bindfs --chmod-deny --xattr-none "$files" "$drive" </dev/null >/dev/null 2>"$state/bindfs.log" ||
+    { unavailable "bindfs: $(tr '\n' ' ' <"$state/bindfs.log")"; return; }
   ln -sfn "$drive" "$dosdevices/$letter:"
-  # What the mount manager reads the file system's kind from.
   ln -sfn "$loop" "$dosdevices/$letter::"
   restart_wineserver
   export VELLORN_TEST_DRIVE="${letter^^}:\\"
