@@ -1,8 +1,10 @@
 // Create Mini-dump: a normal minidump of the selected process into "dumps".
 #include "actions/minidump_writer.h"
 
+#include "actions/minidump_check.h"
 #include "actions/private_access.h"
 #include "actions/process_identity.h"
+#include "actions/volume_security.h"
 #include "app/main_dialog.h"
 #include "platform/handles.h"
 #include "platform/wait_cursor.h"
@@ -14,8 +16,6 @@
 namespace {
 
 constexpr char kDumpsFolder[] = "\\dumps";
-// "MDMP" as the header's first four bytes read.
-constexpr ULONG32 kMinidumpSignature = 0x504D444D;
 // The longest current directory that leaves room for "\dumps" and its zero.
 constexpr DWORD kMaxCurrentDirectory = MAX_PATH - (sizeof(kDumpsFolder) - 1) - 1;
 // How often a dump taken under a number that an earlier dump already holds
@@ -91,11 +91,12 @@ ProcessHandle OpenRowsProcess(DWORD processId, ULONGLONG listFilledAt, DWORD& er
   return process;
 }
 
-// Opens the file the temporary name made and makes it private. Anyone who
-// may write in the folder could have put a link to a file elsewhere under
-// the name before it was opened: only a plain file with that one name is
-// taken, and another is not touched at all, not even its access list; then
-// `foreign` says that what stands under the name is not ours.
+// Opens the file the temporary name made and makes it private where its
+// drive keeps access lists. Anyone who may write in the folder could have put
+// a link to a file elsewhere under the name before it was opened: only a
+// plain file with that one name is taken, and another is not touched at all,
+// not even its access list; then `foreign` says that what stands under the
+// name is not ours.
 FileHandle OpenDumpFile(const char* name, const CPrivateAccess& access, DWORD& error,
                         bool& foreign) {
   FileHandle file(sys::CreateFileA(name, kDumpFileAccess, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -117,14 +118,21 @@ FileHandle OpenDumpFile(const char* name, const CPrivateAccess& access, DWORD& e
     file.reset();
     return file;
   }
-  if (!access.SetOn(file.get(), error)) file.reset();
+  bool keepsLists = true;
+  if (!VolumeKeepsAccessLists(file.get(), name, keepsLists, error)) {
+    file.reset();
+    return file;
+  }
+  // A drive without lists (FAT32, exFAT) keeps none; Windows reports a set
+  // there as done, Wine fails it.
+  if (keepsLists && !access.SetOn(file.get(), error)) file.reset();
   return file;
 }
 
 // Writes the dump into `file`, then closes the file and the process and reads
-// the dump back.
-bool WriteAndCheckDump(ProcessHandle process, DWORD processId, FileHandle file, const char* name,
-                       PVOID callbackParam, DWORD& error) {
+// the dump at `name` in `folder` back.
+bool WriteAndCheckDump(ProcessHandle process, DWORD processId, FileHandle file, const char* folder,
+                       const char* name, PVOID callbackParam, DWORD& error) {
   MINIDUMP_CALLBACK_INFORMATION callback{};
   callback.CallbackRoutine = MiniDumpIncludeAll;
   callback.CallbackParam = callbackParam;
@@ -134,7 +142,7 @@ bool WriteAndCheckDump(ProcessHandle process, DWORD processId, FileHandle file, 
   file.reset();
   process.reset();
   // A writer that claims success but leaves no usable dump has failed too.
-  return written && IsCompleteMinidump(name, error);
+  return written && IsCompleteMinidump(name, folder, error);
 }
 
 // Renames the complete dump at `temporaryName` to its dump name. The
@@ -188,32 +196,6 @@ CString DumpNamePrefix(const CString& name) {
   return LeadingCharacters(prefix, 3);
 }
 
-bool IsCompleteMinidump(const char* path, DWORD& error) {
-  const FileHandle file(sys::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    error = sys::GetLastError();
-    return false;
-  }
-  MINIDUMP_HEADER header{};
-  DWORD read = 0;
-  if (!sys::ReadFile(file.get(), &header, sizeof(header), &read, nullptr)) {
-    error = sys::GetLastError();
-    return false;
-  }
-  LARGE_INTEGER size{};
-  if (!sys::GetFileSizeEx(file.get(), &size)) {
-    error = sys::GetLastError();
-    return false;
-  }
-  if (read != sizeof(header) || header.Signature != kMinidumpSignature ||
-      size.QuadPart <= static_cast<LONGLONG>(sizeof(header))) {
-    error = ERROR_FILE_CORRUPT;
-    return false;
-  }
-  return true;
-}
-
 void CMainDialog::OnCreateMiniDump() {
   const int row = SelectedRow();
   if (row == -1) {
@@ -262,8 +244,8 @@ void CMainDialog::WriteMiniDump(DWORD processId, CString name) {  // cppcheck-su
   AppendOutput("Starting mini dump...\r\n");
   // The window answers nothing until the dump is written and its result logged.
   const CWaitCursor busy;
-  if (!WriteAndCheckDump(std::move(process), processId, std::move(file), temporaryName, this,
-                         error)) {
+  if (!WriteAndCheckDump(std::move(process), processId, std::move(file), folder, temporaryName,
+                         this, error)) {
     sys::DeleteFileA(temporaryName);
     ReportSystemError(error);
     return;

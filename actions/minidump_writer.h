@@ -24,8 +24,3 @@ CString DumpNameBase(const CString& name);
 // those characters: "??.exe" gives "__". With UTF-8 as the code page every
 // name is held: "数据.exe" gives "数据".
 CString DumpNamePrefix(const CString& name);
-
-// True when the file at `path` starts with a minidump header ("MDMP") and
-// holds more than the header. When false, `error` says why: the code of the
-// call that could not read the file, or ERROR_FILE_CORRUPT.
-bool IsCompleteMinidump(const char* path, DWORD& error);

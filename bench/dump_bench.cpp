@@ -18,8 +18,10 @@
 //     dumps); only MiniDumpWriteDump is timed, SymInitialize apart. It shows
 //     where the writer's time goes when dbghelp does not know the process.
 // Also times, each round, Vellorn's steps around the writer alone (the same
-// calls on a small file, without the dump). One untimed dump of each kind
+// calls on a copy of the round's last dump, without the writer), and of them
+// the log lines and the read-back check. One untimed dump of each kind
 // comes first. Prints every time, the medians and their ratios.
+#include "actions/minidump_check.h"
 #include "actions/minidump_writer.h"
 #include "app/main_dialog.h"
 #include "bench/bench_report.h"
@@ -58,7 +60,14 @@ std::vector<std::string> FilesIn(const std::string& folder) {
   return names;
 }
 
-// True when the folder holds one file and it starts with "MDMP"; empties it.
+// The bytes of the last dump that OneDumpIn found.
+std::string& LastDump() {
+  static std::string dump;
+  return dump;
+}
+
+// True when the folder holds one file and it starts with "MDMP"; keeps its
+// bytes in LastDump() and empties the folder.
 bool OneDumpIn(const std::string& folder, long long* bytes) {
   const std::vector<std::string> files = FilesIn(folder);
   bool good = files.size() == 1;
@@ -72,6 +81,13 @@ bool OneDumpIn(const std::string& folder, long long* bytes) {
     good = file != INVALID_HANDLE_VALUE && ReadFile(file, signature, 4, &read, nullptr) &&
            read == 4 && std::memcmp(signature, "MDMP", 4) == 0 && GetFileSizeEx(file, &size);
     if (bytes) *bytes = size.QuadPart;
+    if (good) {
+      LastDump().resize(static_cast<size_t>(size.QuadPart));
+      good =
+          ReadFile(file, &LastDump()[4], static_cast<DWORD>(size.QuadPart - 4), &read, nullptr) &&
+          read == size.QuadPart - 4;
+      std::memcpy(&LastDump()[0], signature, 4);
+    }
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   }
   for (const std::string& file : files) DeleteFileA((folder + "\\" + file).c_str());
@@ -169,9 +185,11 @@ double WinedbgDumpSeconds(DWORD processId, const std::string& folder) {
 }
 
 // Vellorn's steps around the writer, made with the same calls on a file that
-// gets a stand-in dump header instead of a dump: what the path adds.
-// `logSeconds` receives the share of the two log lines.
-double StepsAroundWriterSeconds(CMainDialog& dialog, DWORD processId, double& logSeconds) {
+// gets the bytes of the last real dump written instead of a new dump: what the
+// path adds. `logSeconds` and `checkSeconds` receive the shares of the two log
+// lines and of the read-back check.
+double StepsAroundWriterSeconds(CMainDialog& dialog, DWORD processId, double& logSeconds,
+                                double& checkSeconds) {
   const Clock::time_point start = Clock::now();
   char folder[MAX_PATH] = {};
   const DWORD length = GetCurrentDirectoryA(MAX_PATH, folder);
@@ -185,15 +203,14 @@ double StepsAroundWriterSeconds(CMainDialog& dialog, DWORD processId, double& lo
   Clock::time_point logStart = Clock::now();
   dialog.AppendOutput("Starting mini dump...\r\n");
   logSeconds = bench::SecondsSince(logStart);
-  MINIDUMP_HEADER header{};
-  header.Signature = 0x504D444D;  // "MDMP"
   DWORD written = 0;
-  WriteFile(file, &header, sizeof header, &written, nullptr);
-  WriteFile(file, &header, sizeof header, &written, nullptr);
+  WriteFile(file, LastDump().data(), static_cast<DWORD>(LastDump().size()), &written, nullptr);
   CloseHandle(file);
   CloseHandle(process);
   DWORD error = 0;
-  const bool complete = IsCompleteMinidump(temporary, error);
+  const Clock::time_point checkStart = Clock::now();
+  const bool complete = IsCompleteMinidump(temporary, folder, error);
+  checkSeconds = bench::SecondsSince(checkStart);
   std::string finalName = temporary;
   finalName.replace(finalName.size() - 3, 3, "dmp");
   MoveFileA(temporary, finalName.c_str());
@@ -251,6 +268,7 @@ int main(int argc, char** argv) {
   std::vector<double> initialisations;
   std::vector<double> around;
   std::vector<double> logShare;
+  std::vector<double> checkShare;
   bool failed = false;
   for (int round = 0; round <= rounds && !failed; ++round) {  // round 0 warms up, untimed
     for (int turn = 0; turn < 4 && !failed; ++turn) {
@@ -288,8 +306,10 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
     }
     double logSeconds = 0;
-    const double steps = StepsAroundWriterSeconds(dialog, id, logSeconds);
+    double checkSeconds = 0;
+    const double steps = StepsAroundWriterSeconds(dialog, id, logSeconds, checkSeconds);
     if (round > 0) logShare.push_back(logSeconds);
+    if (round > 0) checkShare.push_back(checkSeconds);
     OneDumpIn(dumps, nullptr);
     if (round > 0 && steps >= 0) around.push_back(steps);
   }
@@ -311,6 +331,7 @@ int main(int argc, char** argv) {
   bench::Figure("  SymInitialize with deferred loads", initialisations);
   bench::Figure("  Vellorn's steps around the writer", around);
   bench::Figure("    of which the two log lines", logShare);
+  bench::Figure("    of which the read-back check", checkShare);
   std::vector<double> ratios;
   for (size_t i = 0; i < times[kVellorn].size() && i < times[kBare].size(); ++i) {
     ratios.push_back(times[kVellorn][i] / times[kBare][i]);

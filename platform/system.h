@@ -72,6 +72,12 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped);
 BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
 BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
+BOOL GetDiskFreeSpaceExA(LPCSTR folder, PULARGE_INTEGER available, PULARGE_INTEGER total,
+                         PULARGE_INTEGER free);
+BOOL GetVolumePathNameA(LPCSTR path, LPSTR root, DWORD size);
+BOOL GetVolumeInformationA(LPCSTR root, LPSTR name, DWORD nameSize, LPDWORD serialNumber,
+                           LPDWORD maxComponentLength, LPDWORD flags, LPSTR fileSystem,
+                           DWORD fileSystemSize);
 BOOL MoveFileA(LPCSTR from, LPCSTR to);
 BOOL DeleteFileA(LPCSTR path);
 

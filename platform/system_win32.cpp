@@ -106,6 +106,19 @@ BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
 BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
   return ::GetFileInformationByHandle(file, information);
 }
+BOOL GetDiskFreeSpaceExA(LPCSTR folder, PULARGE_INTEGER available, PULARGE_INTEGER total,
+                         PULARGE_INTEGER free) {
+  return ::GetDiskFreeSpaceExA(folder, available, total, free);
+}
+BOOL GetVolumePathNameA(LPCSTR path, LPSTR root, DWORD size) {
+  return ::GetVolumePathNameA(path, root, size);
+}
+BOOL GetVolumeInformationA(LPCSTR root, LPSTR name, DWORD nameSize, LPDWORD serialNumber,
+                           LPDWORD maxComponentLength, LPDWORD flags, LPSTR fileSystem,
+                           DWORD fileSystemSize) {
+  return ::GetVolumeInformationA(root, name, nameSize, serialNumber, maxComponentLength, flags,
+                                 fileSystem, fileSystemSize);
+}
 BOOL MoveFileA(LPCSTR from, LPCSTR to) {
   return ::MoveFileA(from, to);
 }

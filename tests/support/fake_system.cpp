@@ -372,6 +372,22 @@ UINT WINAPI SpyGetDpiForWindow(HWND window) {
   return RealEntryPoint<UINT(WINAPI*)(HWND)>("GetDpiForWindow")(window);
 }
 
+BOOL WINAPI SpyGetVolumeInformationByHandleW(HANDLE file, LPWSTR name, DWORD nameSize,
+                                             LPDWORD serialNumber, LPDWORD maxComponentLength,
+                                             LPDWORD flags, LPWSTR fileSystem,
+                                             DWORD fileSystemSize) {
+  if (auto failure = Enter("GetVolumeInformationByHandleW", HandleText(file))) {
+    return Fail(FALSE, failure->error);
+  }
+  if (auto hook = S().hooks.GetVolumeInformationByHandleW) {
+    return hook(file, name, nameSize, serialNumber, maxComponentLength, flags, fileSystem,
+                fileSystemSize);
+  }
+  return RealEntryPoint<decltype(&::GetVolumeInformationByHandleW)>(
+      "GetVolumeInformationByHandleW")(file, name, nameSize, serialNumber, maxComponentLength,
+                                       flags, fileSystem, fileSystemSize);
+}
+
 template <typename Function>
 FARPROC EntryPoint(Function function) {
   return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
@@ -394,6 +410,8 @@ const std::vector<SpyEntryPoint>& SpyEntryPoints() {
       {"GetModuleBaseNameA", kFakePsapi, EntryPoint(&SpyGetModuleBaseNameA)},
       {"GetModuleFileNameExA", kFakePsapi, EntryPoint(&SpyGetModuleFileNameExA)},
       {"GetDpiForWindow", nullptr, EntryPoint(&SpyGetDpiForWindow)},
+      {"GetVolumeInformationByHandleW", kFakeKernel32,
+       EntryPoint(&SpyGetVolumeInformationByHandleW)},
   };
   return entries;
 }
@@ -471,6 +489,10 @@ DWORD TypicalError(const char* name) {
       {"ReadFile", ERROR_INVALID_HANDLE},
       {"GetFileSizeEx", ERROR_INVALID_HANDLE},
       {"GetFileInformationByHandle", ERROR_INVALID_FUNCTION},
+      {"GetDiskFreeSpaceExA", ERROR_NOT_READY},
+      {"GetVolumePathNameA", ERROR_FILENAME_EXCED_RANGE},
+      {"GetVolumeInformationA", ERROR_NOT_READY},
+      {"GetVolumeInformationByHandleW", ERROR_INVALID_FUNCTION},
       {"MoveFileA", ERROR_ALREADY_EXISTS},
       {"DeleteFileA", ERROR_ACCESS_DENIED},
       {"GetLastError", 0},
@@ -931,6 +953,33 @@ BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION inform
   }
   if (auto hook = S().hooks.GetFileInformationByHandle) return hook(file, information);
   return ::GetFileInformationByHandle(file, information);
+}
+
+BOOL GetDiskFreeSpaceExA(LPCSTR folder, PULARGE_INTEGER available, PULARGE_INTEGER total,
+                         PULARGE_INTEGER free) {
+  if (auto failure = Enter("GetDiskFreeSpaceExA", Text(folder))) return Fail(FALSE, failure->error);
+  if (auto hook = S().hooks.GetDiskFreeSpaceExA) return hook(folder, available, total, free);
+  return ::GetDiskFreeSpaceExA(folder, available, total, free);
+}
+
+BOOL GetVolumePathNameA(LPCSTR path, LPSTR root, DWORD size) {
+  if (auto failure = Enter("GetVolumePathNameA", Join({Text(path), Dec(size)}))) {
+    return Fail(FALSE, failure->error);
+  }
+  if (auto hook = S().hooks.GetVolumePathNameA) return hook(path, root, size);
+  return ::GetVolumePathNameA(path, root, size);
+}
+
+BOOL GetVolumeInformationA(LPCSTR root, LPSTR name, DWORD nameSize, LPDWORD serialNumber,
+                           LPDWORD maxComponentLength, LPDWORD flags, LPSTR fileSystem,
+                           DWORD fileSystemSize) {
+  if (auto failure = Enter("GetVolumeInformationA", Text(root))) return Fail(FALSE, failure->error);
+  if (auto hook = S().hooks.GetVolumeInformationA) {
+    return hook(root, name, nameSize, serialNumber, maxComponentLength, flags, fileSystem,
+                fileSystemSize);
+  }
+  return ::GetVolumeInformationA(root, name, nameSize, serialNumber, maxComponentLength, flags,
+                                 fileSystem, fileSystemSize);
 }
 
 BOOL MoveFileA(LPCSTR from, LPCSTR to) {

@@ -36,9 +36,9 @@
 //   on fake handles.
 //
 // Entry points found by GetProcAddress: for CreateToolhelp32Snapshot,
-// Process32First, Process32Next, EnumProcesses, EnumProcessModules,
-// GetModuleBaseNameA, GetModuleFileNameExA and GetDpiForWindow (where the
-// system has it), GetProcAddress gives the spy's
+// Process32First, Process32Next, GetVolumeInformationByHandleW, EnumProcesses,
+// EnumProcessModules, GetModuleBaseNameA, GetModuleFileNameExA and
+// GetDpiForWindow (where the system has it), GetProcAddress gives the spy's
 // own functions (also when no table is set: they then forward to the real
 // entry point that was looked up). They are recorded, counted and failable
 // under those names like every other seam call.
@@ -78,6 +78,10 @@
 //   ReadFile               file,size                         file:Z:\w\a.txt,4096
 //   GetFileSizeEx          file                              file:Z:\w\a.txt
 //   GetFileInformationByHandle file                          file:Z:\w\a.txt
+//   GetDiskFreeSpaceExA    folder                            Z:\w\dumps
+//   GetVolumePathNameA     path,size                         Z:\w\a.tmp,260
+//   GetVolumeInformationA  root                              Z:\w\ (a volume root)
+//   GetVolumeInformationByHandleW file                       file:Z:\w\a.tmp
 //   MoveFileA              from,to                           Z:\w\a.tmp,Z:\w\a.dmp
 //   DeleteFileA            path                              Z:\w\a.tmp
 //   GetLastError           the value returned                5
@@ -181,6 +185,11 @@ struct Hooks {
   std::function<BOOL(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED)> ReadFile;
   std::function<BOOL(HANDLE, PLARGE_INTEGER)> GetFileSizeEx;
   std::function<BOOL(HANDLE, LPBY_HANDLE_FILE_INFORMATION)> GetFileInformationByHandle;
+  std::function<BOOL(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER)>
+      GetDiskFreeSpaceExA;
+  std::function<BOOL(LPCSTR, LPSTR, DWORD)> GetVolumePathNameA;
+  std::function<BOOL(LPCSTR, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPSTR, DWORD)>
+      GetVolumeInformationA;
   std::function<BOOL(LPCSTR, LPCSTR)> MoveFileA;
   std::function<BOOL(LPCSTR)> DeleteFileA;
   std::function<DWORD()> GetLastError;
@@ -212,6 +221,8 @@ struct Hooks {
   std::function<DWORD(HANDLE, HMODULE, LPSTR, DWORD)> GetModuleBaseNameA;
   std::function<DWORD(HANDLE, HMODULE, LPSTR, DWORD)> GetModuleFileNameExA;
   std::function<UINT(HWND)> GetDpiForWindow;
+  std::function<BOOL(HANDLE, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPWSTR, DWORD)>
+      GetVolumeInformationByHandleW;
 };
 Hooks& Hook();
 

@@ -13,6 +13,7 @@
 #include "tests/support/hosted_dialog.h"
 #include "tests/support/log_text.h"
 #include "tests/support/modal_answers.h"
+#include "tests/support/small_minidump.h"
 #include "tests/support/system_text.h"
 
 #include <gmock/gmock.h>
@@ -77,9 +78,7 @@ void WriteDumpsOf(const std::string& content, DumpRequest* request = nullptr) {
 }
 
 std::string AGoodDump() {
-  std::string dump = "MDMP";
-  dump.append(300, '\x5A');
-  return dump;
+  return SmallMinidump();
 }
 
 // The index of the first call named `name` (or -1).
@@ -215,9 +214,10 @@ TEST_F(MinidumpWriterTest, SuccessfulDumpLogsItsFinalPathAndLeavesOnlyTheDumpFil
                   "ConvertStringSecurityDescriptorToSecurityDescriptorA",
                   "GetSecurityDescriptorDacl", "CreateDirectoryA", "OpenProcess", "GetProcessTimes",
                   "GetTempFileNameA", "CreateFileA", "GetFileInformationByHandle",
+                  "GetModuleHandleA", "GetProcAddress", "GetVolumeInformationByHandleW",
                   "SetSecurityInfo", "LoadCursorA", "SetCursor", "MiniDumpWriteDump", "CloseHandle",
-                  "CloseHandle", "CreateFileA", "ReadFile", "GetFileSizeEx", "CloseHandle",
-                  "MoveFileA", "SetCursor", "LocalFree", "LocalFree"));
+                  "CloseHandle", "CreateFileA", "GetFileSizeEx", "ReadFile", "ReadFile", "ReadFile",
+                  "ReadFile", "CloseHandle", "MoveFileA", "SetCursor", "LocalFree", "LocalFree"));
   EXPECT_EQ(fake::Calls()[IndexOf("GetCurrentDirectoryA")].detail, "260");
   EXPECT_EQ(fake::Calls()[IndexOf("CreateDirectoryA")].detail, Dumps());
   EXPECT_EQ(fake::Calls()[IndexOf("OpenProcess")].detail, "0x410,0,4242");
@@ -496,6 +496,8 @@ TEST_F(MinidumpWriterTest, ListThatCannotBeMadeOrSetLogsTheSystemTextAndLeavesNo
   for (const Case& c : {Case{"OpenProcessToken", ERROR_ACCESS_DENIED, false},
                         Case{"ConvertStringSecurityDescriptorToSecurityDescriptorA",
                              ERROR_NOT_ENOUGH_MEMORY, false},
+                        Case{"GetVolumeInformationByHandleW", ERROR_INVALID_FUNCTION, true},
+                        // On a drive that keeps lists.
                         Case{"SetSecurityInfo", ERROR_NOT_SUPPORTED, true}}) {
     SCOPED_TRACE(c.call);
     fake::Reset();
@@ -511,6 +513,49 @@ TEST_F(MinidumpWriterTest, ListThatCannotBeMadeOrSetLogsTheSystemTextAndLeavesNo
     EXPECT_EQ(Log(), kLogStart + SystemText(c.error));
     EXPECT_EQ(IsFolder(Dumps()), c.folderMade);
     EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
+    EXPECT_TRUE(EverythingClosed());
+  }
+}
+
+TEST_F(MinidumpWriterTest, OnADriveThatKeepsNoAccessListsTheDumpIsWrittenWithoutOne) {
+  // FAT32's flags: no FILE_PERSISTENT_ACLS.
+  constexpr DWORD kFat32Flags = FILE_CASE_PRESERVED_NAMES;
+  for (const bool byHandle : {true, false}) {
+    SCOPED_TRACE(byHandle ? "asked by the file's handle" : "asked at the volume's root");
+    fake::Reset();
+    UseProcessTable();
+    RemoveTree(Dumps());
+    support::SetLogText(m_dialog, kLogStart);
+    WriteDumpsOf(AGoodDump());
+    fake::Hook().GetVolumeInformationByHandleW = [](HANDLE, LPWSTR, DWORD, LPDWORD, LPDWORD,
+                                                    LPDWORD flags, LPWSTR, DWORD) {
+      *flags = kFat32Flags;
+      return TRUE;
+    };
+    // A system without the by-handle call; the root of a folder that the
+    // volume is mounted on, as Wine gives it, without its separator.
+    std::vector<std::string> roots;
+    if (!byHandle) fake::RemoveEntryPoint("GetVolumeInformationByHandleW");
+    fake::Hook().GetVolumePathNameA = [](LPCSTR, LPSTR root, DWORD size) {
+      return lstrcpynA(root, "Q:\\stick", static_cast<int>(size)) != nullptr;
+    };
+    fake::Hook().GetVolumeInformationA = [&roots](LPCSTR root, LPSTR, DWORD, LPDWORD, LPDWORD,
+                                                  LPDWORD flags, LPSTR, DWORD) {
+      roots.push_back(root);
+      *flags = kFat32Flags;
+      return TRUE;
+    };
+
+    m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+
+    EXPECT_EQ(fake::CountCalls("SetSecurityInfo"), 0);
+    EXPECT_EQ(roots,
+              byHandle ? std::vector<std::string>{} : std::vector<std::string>{"Q:\\stick\\"});
+    const std::vector<std::string> files = FilesIn(Dumps());
+    ASSERT_THAT(files, SizeIs(1));
+    EXPECT_EQ(ReadAll(Dumps() + "\\" + files[0]), AGoodDump());
+    EXPECT_EQ(Log(), kLogStart + std::string(kStarting) + "Creating mini dump file: \r\n" +
+                         Dumps() + "\\" + files[0] + "\r\n");
     EXPECT_TRUE(EverythingClosed());
   }
 }
@@ -629,26 +674,74 @@ TEST_F(MinidumpWriterTest, FailedDumpWithAnErrorWithoutTextLogsOnlyTheStartLine)
   EXPECT_TRUE(EverythingClosed());
 }
 
-TEST_F(MinidumpWriterTest, FileThatIsNotADumpCountsAsAFailedDumpAndIsDeleted) {
-  const std::vector<std::pair<const char*, std::string>> writes = {
-      {"empty", ""},
-      {"header only", std::string("MDMP") + std::string(28, '\0')},
-      {"wrong signature", std::string("PMDM") + std::string(300, '\0')},
-      {"short", "MDM"}};
-  for (const auto& [what, content] : writes) {
-    SCOPED_TRACE(what);
-    fake::Reset();
-    UseProcessTable();
-    support::SetLogText(m_dialog, kLogStart);
-    WriteDumpsOf(content);
+TEST_F(MinidumpWriterTest, WhatIsNotAWholeDumpIsDeletedAndSaysWhetherTheDriveFilledUp) {
+  const MinidumpLayout layout = SmallMinidumpLayout();
+  const std::string dump = SmallMinidump();
+  struct Case {
+    const char* what;
+    std::string content;
+    size_t missing;  // what its own header and directory name beyond its end
+  };
+  const std::vector<Case> cases = {
+      {"empty", "", sizeof(MINIDUMP_HEADER)},
+      {"short", "MDM", sizeof(MINIDUMP_HEADER) - 3},
+      {"cut inside the header", dump.substr(0, 20), 12},
+      {"cut inside the directory", dump.substr(0, layout.directory + 20), 16},
+      {"cut inside a stream", dump.substr(0, layout.moduleList + 10),
+       layout.size - layout.moduleList - 10},
+      {"header only, no version", std::string("MDMP") + std::string(28, '\0'), 0},
+      {"wrong signature", std::string("PMDM") + dump.substr(4), 0},
+      {"another format's version", dump.substr(0, 4) + "\x94\xA7" + dump.substr(6), 0},
+      {"without a thread list", WithStreamType(dump, kThreadsEntry, 0xBEEF), 0},
+      {"without a module list", WithStreamType(dump, kModulesEntry, UnusedStream), 0},
+      {"without the system", WithStreamType(dump, kSystemEntry, UnusedStream), 0},
+      {"a thread list of no thread", SmallMinidump(0), 0}};
+  for (const Case& c : cases) {
+    // One byte less room than it lacks is a full drive; that much room is not.
+    for (const ULONGLONG room : {ULONGLONG{c.missing} - 1, ULONGLONG{c.missing}}) {
+      if (c.missing == 0 && room != 0) continue;
+      SCOPED_TRACE(std::string(c.what) + ", room " + std::to_string(room));
+      fake::Reset();
+      UseProcessTable();
+      support::SetLogText(m_dialog, kLogStart);
+      WriteDumpsOf(c.content);
+      std::vector<size_t> filesWhenAsked;
+      fake::Hook().GetDiskFreeSpaceExA = [&](LPCSTR folder, PULARGE_INTEGER available,
+                                             PULARGE_INTEGER, PULARGE_INTEGER) {
+        EXPECT_EQ(folder, Dumps());
+        filesWhenAsked.push_back(FilesIn(Dumps()).size());
+        available->QuadPart = room;
+        return TRUE;
+      };
 
-    m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+      m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
 
-    EXPECT_EQ(Log(), kLogStart + std::string(kStarting) + SystemText(ERROR_FILE_CORRUPT));
-    EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
-    EXPECT_EQ(fake::CountCalls("MoveFileA"), 0);
-    EXPECT_TRUE(EverythingClosed());
+      const DWORD error = c.missing > room ? ERROR_DISK_FULL : ERROR_FILE_CORRUPT;
+      EXPECT_EQ(Log(), kLogStart + std::string(kStarting) + SystemText(error));
+      // The room is measured before the file is deleted.
+      EXPECT_EQ(filesWhenAsked, c.missing ? std::vector<size_t>{1} : std::vector<size_t>{});
+      EXPECT_THAT(FilesIn(Dumps()), IsEmpty());
+      EXPECT_TRUE(EverythingClosed());
+    }
   }
+  // Room that cannot be read: the file is only known to be cut short.
+  fake::Reset();
+  UseProcessTable();
+  support::SetLogText(m_dialog, kLogStart);
+  WriteDumpsOf(dump.substr(0, layout.size - 1));
+  fake::FailCall("GetDiskFreeSpaceExA", ERROR_NOT_READY);
+  m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
+  EXPECT_EQ(Log(), kLogStart + std::string(kStarting) + SystemText(ERROR_FILE_CORRUPT));
+}
+
+TEST_F(MinidumpWriterTest, ARealDumpOfARunningProcessIsWhole) {
+  // This test program, dumped by the system's own writer, whose streams of
+  // other types (memory, handles, ...) the check does not read.
+  m_dialog.WriteMiniDump(::GetCurrentProcessId(), "unit_tests.exe");
+  const std::vector<std::string> files = FilesIn(Dumps());
+  ASSERT_THAT(files, SizeIs(1)) << Log();
+  EXPECT_EQ(Log(), kLogStart + std::string(kStarting) + "Creating mini dump file: \r\n" + Dumps() +
+                       "\\" + files[0] + "\r\n");
 }
 
 TEST_F(MinidumpWriterTest, DumpThatCannotBeReadBackIsReportedWithTheReadError) {
