@@ -39,7 +39,7 @@ bool ReadAt(HANDLE file, ULONGLONG offset, void* buffer, DWORD size, DWORD& erro
 
 // Reads the header and the stream directory. `end` becomes the end of the
 // last part they name as far as they can be read, which lies beyond the
-// file's `size` when it is cut short; the directory is then left empty.
+// file's `size` when it is cut short.
 bool ReadDirectory(HANDLE file, ULONGLONG size, std::vector<MINIDUMP_DIRECTORY>& directory,
                    ULONGLONG& end, DWORD& error) {
   end = sizeof(MINIDUMP_HEADER);
@@ -65,7 +65,7 @@ bool ReadDirectory(HANDLE file, ULONGLONG size, std::vector<MINIDUMP_DIRECTORY>&
     if (entry.StreamType == UnusedStream) continue;
     end = std::max(end, static_cast<ULONGLONG>(entry.Location.Rva) + entry.Location.DataSize);
   }
-  if (end <= size) directory = std::move(entries);
+  directory = std::move(entries);
   return true;
 }
 

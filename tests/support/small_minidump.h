@@ -14,7 +14,9 @@ namespace support {
 
 // Where the parts of a SmallMinidump lie.
 struct MinidumpLayout {
-  size_t directory;   // the stream directory: the system, the threads, the modules
+  size_t directory;  // the stream directory: the system, the threads, the modules
+  size_t system;     // the streams in that order
+  size_t threadList;
   size_t moduleList;  // the last stream
   size_t size;        // of the whole dump
 };
@@ -25,9 +27,9 @@ enum MinidumpEntry { kSystemEntry, kThreadsEntry, kModulesEntry };
 inline MinidumpLayout SmallMinidumpLayout(ULONG32 threads = 1) {
   MinidumpLayout layout{};
   layout.directory = sizeof(MINIDUMP_HEADER);
-  const size_t system = layout.directory + 3 * sizeof(MINIDUMP_DIRECTORY);
-  const size_t threadList = system + sizeof(MINIDUMP_SYSTEM_INFO);
-  layout.moduleList = threadList + sizeof(ULONG32) + threads * sizeof(MINIDUMP_THREAD);
+  layout.system = layout.directory + 3 * sizeof(MINIDUMP_DIRECTORY);
+  layout.threadList = layout.system + sizeof(MINIDUMP_SYSTEM_INFO);
+  layout.moduleList = layout.threadList + sizeof(ULONG32) + threads * sizeof(MINIDUMP_THREAD);
   layout.size = layout.moduleList + sizeof(ULONG32) + sizeof(MINIDUMP_MODULE);
   return layout;
 }
@@ -42,17 +44,16 @@ inline std::string SmallMinidump(ULONG32 threads = 1) {
   header.NumberOfStreams = 3;
   header.StreamDirectoryRva = static_cast<RVA>(layout.directory);
   std::memcpy(bytes, &header, sizeof(header));
-  const size_t system = layout.directory + 3 * sizeof(MINIDUMP_DIRECTORY);
-  const size_t threadList = system + sizeof(MINIDUMP_SYSTEM_INFO);
   const MINIDUMP_DIRECTORY directory[3] = {
-      {SystemInfoStream, {sizeof(MINIDUMP_SYSTEM_INFO), static_cast<RVA>(system)}},
+      {SystemInfoStream, {sizeof(MINIDUMP_SYSTEM_INFO), static_cast<RVA>(layout.system)}},
       {ThreadListStream,
-       {static_cast<ULONG32>(layout.moduleList - threadList), static_cast<RVA>(threadList)}},
+       {static_cast<ULONG32>(layout.moduleList - layout.threadList),
+        static_cast<RVA>(layout.threadList)}},
       {ModuleListStream,
        {static_cast<ULONG32>(layout.size - layout.moduleList),
         static_cast<RVA>(layout.moduleList)}}};
   std::memcpy(bytes + layout.directory, directory, sizeof(directory));
-  std::memcpy(bytes + threadList, &threads, sizeof(threads));
+  std::memcpy(bytes + layout.threadList, &threads, sizeof(threads));
   const ULONG32 modules = 1;
   std::memcpy(bytes + layout.moduleList, &modules, sizeof(modules));
   return dump;

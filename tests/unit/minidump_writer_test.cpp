@@ -160,6 +160,15 @@ class MinidumpWriterTest : public ::testing::Test {
         {{kNotepadId, "notepad.exe", 3}, {kLockedId, "system.exe", 9, /*canOpen=*/false}});
   }
 
+  // Another dump in the same window: the spy, the log and the dumps folder
+  // as they were before the first.
+  void Afresh() {
+    fake::Reset();
+    UseProcessTable();
+    RemoveTree(Dumps());
+    support::SetLogText(m_dialog, kLogStart);
+  }
+
   std::string Log() { return support::LogText(m_dialog); }
   support::ProcessListView List() { return support::ProcessListView(m_dialog); }
   std::string Dumps() const { return m_folder + "\\dumps"; }
@@ -500,10 +509,7 @@ TEST_F(MinidumpWriterTest, ListThatCannotBeMadeOrSetLogsTheSystemTextAndLeavesNo
                         // On a drive that keeps lists.
                         Case{"SetSecurityInfo", ERROR_NOT_SUPPORTED, true}}) {
     SCOPED_TRACE(c.call);
-    fake::Reset();
-    UseProcessTable();
-    RemoveTree(Dumps());
-    support::SetLogText(m_dialog, kLogStart);
+    Afresh();
     WriteDumpsOf(AGoodDump());
     fake::FailCall(c.call, c.error);
 
@@ -522,10 +528,7 @@ TEST_F(MinidumpWriterTest, OnADriveThatKeepsNoAccessListsTheDumpIsWrittenWithout
   constexpr DWORD kFat32Flags = FILE_CASE_PRESERVED_NAMES;
   for (const bool byHandle : {true, false}) {
     SCOPED_TRACE(byHandle ? "asked by the file's handle" : "asked at the volume's root");
-    fake::Reset();
-    UseProcessTable();
-    RemoveTree(Dumps());
-    support::SetLogText(m_dialog, kLogStart);
+    Afresh();
     WriteDumpsOf(AGoodDump());
     fake::Hook().GetVolumeInformationByHandleW = [](HANDLE, LPWSTR, DWORD, LPDWORD, LPDWORD,
                                                     LPDWORD flags, LPWSTR, DWORD) {
@@ -564,10 +567,7 @@ TEST_F(MinidumpWriterTest, NameThatNowHoldsALinkIsRefusedAndWhatStandsThereIsLef
   const std::string theirs = m_folder + "\\theirs.txt";
   for (const bool secondName : {true, false}) {
     SCOPED_TRACE(secondName ? "a second name of a file elsewhere" : "a reparse point");
-    fake::Reset();
-    UseProcessTable();
-    RemoveTree(Dumps());
-    support::SetLogText(m_dialog, kLogStart);
+    Afresh();
     WriteAll(theirs, "keep me");
     WriteDumpsOf(AGoodDump());
     if (secondName) {
@@ -633,9 +633,7 @@ TEST_F(MinidumpWriterTest, ThePointerWaitsFromJustBeforeTheDumpUntilItsResultIsL
   static const HCURSOR kArrow = reinterpret_cast<HCURSOR>(uintptr_t{0xA770});
   for (const bool writerFails : {false, true}) {
     SCOPED_TRACE(writerFails ? "the writer fails" : "the dump is written");
-    fake::Reset();
-    UseProcessTable();
-    support::SetLogText(m_dialog, kLogStart);
+    Afresh();
     if (writerFails) {
       fake::FailCall("MiniDumpWriteDump", ERROR_PARTIAL_COPY);
     } else {
@@ -701,9 +699,7 @@ TEST_F(MinidumpWriterTest, WhatIsNotAWholeDumpIsDeletedAndSaysWhetherTheDriveFil
     for (const ULONGLONG room : {ULONGLONG{c.missing} - 1, ULONGLONG{c.missing}}) {
       if (c.missing == 0 && room != 0) continue;
       SCOPED_TRACE(std::string(c.what) + ", room " + std::to_string(room));
-      fake::Reset();
-      UseProcessTable();
-      support::SetLogText(m_dialog, kLogStart);
+      Afresh();
       WriteDumpsOf(c.content);
       std::vector<size_t> filesWhenAsked;
       fake::Hook().GetDiskFreeSpaceExA = [&](LPCSTR folder, PULARGE_INTEGER available,
@@ -725,9 +721,7 @@ TEST_F(MinidumpWriterTest, WhatIsNotAWholeDumpIsDeletedAndSaysWhetherTheDriveFil
     }
   }
   // Room that cannot be read: the file is only known to be cut short.
-  fake::Reset();
-  UseProcessTable();
-  support::SetLogText(m_dialog, kLogStart);
+  Afresh();
   WriteDumpsOf(dump.substr(0, layout.size - 1));
   fake::FailCall("GetDiskFreeSpaceExA", ERROR_NOT_READY);
   m_dialog.WriteMiniDump(kNotepadId, "notepad.exe");
